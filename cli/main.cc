@@ -1,0 +1,7 @@
+// ReadZemlo: converts day files of stock quotations into CSV tables.
+#include "cli/platform.h"
+#include "cli/run.h"
+
+int main(int argc, char** argv) {
+  return cli::RunReadZemlo(platform::Arguments(argc, argv));
+}

@@ -1,0 +1,65 @@
+// hd1.0 day files to CSV rows.
+#include "dayfile/hd_day_file.h"
+
+#include <cstring>
+#include <string>
+
+#include "dayfile/coding.h"
+#include "dayfile/csv_table.h"
+#include "dayfile/number_text.h"
+#include "dayfile/packed_decimal.h"
+
+namespace dayfile {
+namespace {
+
+// Decimals of each value column: four prices, then amount and volume.
+constexpr int kHdDecimals[kHdValueCount] = {2, 2, 2, 2, 0, 0};
+
+}  // namespace
+
+bool HasHdMagic(const uint8_t* probe) {
+  return std::memcmp(probe, kHdMagic, kHdMagicSize) == 0;
+}
+
+HdHeader DecodeHdHeader(const uint8_t* probe) {
+  const uint32_t low = DecodeFixed16(probe + kHdRecordNumLowOffset);
+  const uint32_t high = DecodeFixed16(probe + kHdRecordNumHighOffset);
+  return {AsSigned32(low | (high << 16)),
+          DecodeFixed16(probe + kHdRecordStartOffset),
+          DecodeFixed16(probe + kHdRecordLenOffset)};
+}
+
+char* FormatHdRow(const uint8_t* record, char* dst) {
+  dst = FormatTradingDate(AsSigned32(DecodeFixed32(record + kHdDateOffset)),
+                          dst);
+  for (int i = 0; i < kHdValueCount; ++i) {
+    const uint32_t word = DecodeFixed32(record + kHdValuesOffset + 4 * i);
+    *dst++ = ',';
+    dst = FormatPackedDecimal(DecodePackedDecimal(word), kHdDecimals[i], dst);
+  }
+  return EndRow(dst);
+}
+
+ConvertResult ConvertHdDayFile(BlockReader* input, const uint8_t* probe,
+                               TextWriter* output, ByteSink console) {
+  const HdHeader header = DecodeHdHeader(probe);
+  WriteText(console, "RecordNum=" + std::to_string(header.record_num) +
+                         "\nRecordStart=" +
+                         std::to_string(header.record_start) +
+                         "\nRecordLen=" + std::to_string(header.record_len) +
+                         "\n");
+  uint8_t record[kHdDecodedSize];
+  // The block after the header is one record long and holds nothing we use.
+  if (ReadRecord(input, header.record_len, record, 0) == 0) {
+    return FinishConversion(input, output);
+  }
+  Append(output, kCsvHeader, kCsvHeaderSize);
+  while (!output->failed &&
+         ReadRecord(input, header.record_len, record, sizeof record) != 0) {
+    char* row = Reserve(output, kMaxRowSize);
+    Commit(output, FormatHdRow(record, row));
+  }
+  return FinishConversion(input, output);
+}
+
+}  // namespace dayfile

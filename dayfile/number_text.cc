@@ -1,0 +1,284 @@
+// Number text of the CSV table: the one rounding rule and its fast paths.
+#include "dayfile/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace dayfile {
+namespace {
+
+constexpr uint64_t kPow10[20] = {1ull,
+                                 10ull,
+                                 100ull,
+                                 1000ull,
+                                 10000ull,
+                                 100000ull,
+                                 1000000ull,
+                                 10000000ull,
+                                 100000000ull,
+                                 1000000000ull,
+                                 10000000000ull,
+                                 100000000000ull,
+                                 1000000000000ull,
+                                 10000000000000ull,
+                                 100000000000000ull,
+                                 1000000000000000ull,
+                                 10000000000000000ull,
+                                 100000000000000000ull,
+                                 1000000000000000000ull,
+                                 10000000000000000000ull};
+
+// 5^27 is the largest power of five that fits below 2^63; with a 53-bit
+// mantissa the product stays below 2^116, so the scaling is exact in 128 bits.
+constexpr int kMaxExactScale = 27;
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536"
+    "37383940414243444546474849505152535455565758596061626364656667686970717273"
+    "74757677787980818283848586878889909192939495969798999";
+
+struct U128 {
+  uint64_t hi;
+  uint64_t lo;
+};
+
+U128 Multiply(uint64_t a, uint64_t b) {
+#if defined(__SIZEOF_INT128__)
+  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+  return {static_cast<uint64_t>(p >> 64), static_cast<uint64_t>(p)};
+#else
+  const uint64_t a_lo = a & 0xffffffffu, a_hi = a >> 32;
+  const uint64_t b_lo = b & 0xffffffffu, b_hi = b >> 32;
+  const uint64_t ll = a_lo * b_lo, lh = a_lo * b_hi;
+  const uint64_t hl = a_hi * b_lo, hh = a_hi * b_hi;
+  const uint64_t mid = (ll >> 32) + (lh & 0xffffffffu) + (hl & 0xffffffffu);
+  return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32),
+          (mid << 32) | (ll & 0xffffffffu)};
+#endif
+}
+
+uint64_t Pow5(int n) {
+  uint64_t p = 1;
+  while (n-- > 0) p *= 5;
+  return p;
+}
+
+// value == mantissa * 2^exponent exactly, for a finite value > 0.
+void Decompose(double value, uint64_t* mantissa, int* exponent) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+  if (biased == 0) {  // subnormal
+    *mantissa = fraction;
+    *exponent = -1074;
+  } else {
+    *mantissa = fraction | (uint64_t{1} << 52);
+    *exponent = biased - 1075;
+  }
+}
+
+// round_half_up(mantissa * 2^exponent * 10^scale) when 128-bit integer
+// arithmetic does it exactly and the result fits 64 bits; false otherwise.
+bool ScaleExactly(uint64_t mantissa, int exponent, int scale,
+                  uint64_t* result) {
+  if (scale < 0 || scale > kMaxExactScale) return false;
+  const U128 x = Multiply(mantissa, Pow5(scale));
+  const int shift = exponent + scale;  // the power of two left over
+  if (shift >= 0) {
+    if (x.hi != 0 || shift >= 64 || (x.lo >> (63 - shift)) != 0) return false;
+    *result = x.lo << shift;
+    return true;
+  }
+  const int k = -shift;
+  if (k > 127) return false;
+  // Add half of the last kept unit, then drop k bits: half rounds up.
+  uint64_t lo = x.lo, hi = x.hi;
+  if (k - 1 < 64) {
+    const uint64_t half = uint64_t{1} << (k - 1);
+    lo += half;
+    if (lo < half) ++hi;
+  } else {
+    hi += uint64_t{1} << (k - 1 - 64);
+  }
+  if (k < 64) {
+    if ((hi >> k) != 0) return false;
+    *result = (lo >> k) | (hi << (64 - k));
+  } else {
+    *result = hi >> (k - 64);
+  }
+  return true;
+}
+
+// to_chars rounds ties to even, ours go away from zero. Outside the decades
+// the exact path covers (values below 1e-11 or from 1e17 up) no double lies
+// exactly halfway between two 17-digit decimals, so both agree there.
+Decimal17 RoundWithToChars(double value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value,
+                                    std::chars_format::scientific, 16);
+  // text is "d.dddddddddddddddde[+-]x..."
+  uint64_t digits = static_cast<uint64_t>(text[0] - '0');
+  for (int i = 2; i < 18; ++i) digits = digits * 10 + (text[i] - '0');
+  int exponent = 0;
+  std::from_chars(text + 19 + (text[19] == '+' ? 1 : 0), result.ptr, exponent);
+  return {digits, exponent};
+}
+
+// Writes the decimal digits of value; returns the end.
+char* WriteDigits(uint64_t value, char* dst) {
+  char tmp[20];
+  char* p = tmp + sizeof tmp;
+  while (value >= 100) {
+    const unsigned pair = static_cast<unsigned>(value % 100);
+    value /= 100;
+    p -= 2;
+    std::memcpy(p, kDigitPairs + 2 * pair, 2);
+  }
+  if (value >= 10) {
+    p -= 2;
+    std::memcpy(p, kDigitPairs + 2 * value, 2);
+  } else {
+    *--p = static_cast<char>('0' + value);
+  }
+  const size_t n = static_cast<size_t>(tmp + sizeof tmp - p);
+  std::memcpy(dst, p, n);
+  return dst + n;
+}
+
+// Writes the integer given by `count` digits with the point `decimals`
+// places from the right, with at least one digit before the point.
+char* WritePointed(const char* digits, int count, int decimals, char* dst) {
+  const int int_digits = count - decimals;
+  if (int_digits <= 0) {
+    *dst++ = '0';
+    if (decimals <= 0) return dst;
+    *dst++ = '.';
+    std::memset(dst, '0', static_cast<size_t>(-int_digits));
+    dst += -int_digits;
+    std::memcpy(dst, digits, static_cast<size_t>(count));
+    return dst + count;
+  }
+  std::memcpy(dst, digits, static_cast<size_t>(int_digits));
+  dst += int_digits;
+  if (decimals <= 0) return dst;
+  *dst++ = '.';
+  std::memcpy(dst, digits + int_digits, static_cast<size_t>(decimals));
+  return dst + decimals;
+}
+
+}  // namespace
+
+Decimal17 RoundTo17Digits(double value) {
+  uint64_t mantissa;
+  int exponent;
+  Decompose(value, &mantissa, &exponent);
+  int top_bit = 63;
+  while ((mantissa >> top_bit) == 0) --top_bit;
+  // An estimate of the decade, corrected below from the digit count.
+  int decade = static_cast<int>(
+      std::floor((exponent + top_bit) * 0.30102999566398120));
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    uint64_t digits;
+    if (!ScaleExactly(mantissa, exponent, 16 - decade, &digits)) break;
+    if (digits >= kPow10[17]) {
+      ++decade;
+    } else if (digits < kPow10[16]) {
+      --decade;
+    } else {
+      return {digits, decade};
+    }
+  }
+  return RoundWithToChars(value);
+}
+
+char* FormatScaled(uint64_t value, int decimals, char* dst) {
+  if (decimals == 0) return WriteDigits(value, dst);
+  char digits[20];
+  const int count = static_cast<int>(WriteDigits(value, digits) - digits);
+  return WritePointed(digits, count, decimals, dst);
+}
+
+char* FormatFixed(double value, int decimals, char* dst) {
+  if (std::isnan(value)) {
+    std::memcpy(dst, "nan", 3);
+    return dst + 3;
+  }
+  if (std::signbit(value)) *dst++ = '-';
+  if (std::isinf(value)) {
+    std::memcpy(dst, "inf", 3);
+    return dst + 3;
+  }
+  const double magnitude = std::fabs(value);
+  if (magnitude == 0) return FormatScaled(0, decimals, dst);
+  const Decimal17 d = RoundTo17Digits(magnitude);
+  // Significant digits that reach the last printed decimal.
+  const int keep = d.exponent + 1 + decimals;
+  if (keep >= 17) {
+    // All 17 digits print, and every further position is a 0.
+    char digits[kMaxNumberText];
+    WriteDigits(d.digits, digits);
+    std::memset(digits + 17, '0', static_cast<size_t>(keep - 17));
+    return WritePointed(digits, keep, decimals, dst);
+  }
+  uint64_t kept = 0;
+  if (keep >= 0) {
+    kept = d.digits / kPow10[17 - keep];
+    const uint64_t first_dropped = d.digits / kPow10[16 - keep] % 10;
+    if (first_dropped >= 5) ++kept;
+  }
+  return FormatScaled(kept, decimals, dst);
+}
+
+char* FormatHundredths(uint32_t n, char* dst) {
+  // The double nearest n/100 lies far closer to n/100 than the half
+  // hundredth at which the two-decimal rounding would turn, so its text is
+  // n's own hundredths (checked for every n by tools/exhaustive_check).
+  return FormatScaled(n, 2, dst);
+}
+
+char* FormatWholeFloat(float value, char* dst) {
+  const double widened = value;
+  if (!std::isfinite(widened)) return FormatFixed(widened, 0, dst);
+  if (std::signbit(widened)) *dst++ = '-';
+  const double magnitude = std::fabs(widened);
+  if (magnitude >= 1e17) return FormatFixed(magnitude, 0, dst);
+  // Below 1e17 the 17 digits hold the whole integer part, and a float is
+  // either exactly on a half or much farther from it than the 17-digit
+  // rounding moves it, so rounding the float itself half up is the rule.
+  // From 2^24 on every float is a whole number; below it, magnitude + 0.5 is
+  // exact or at least lands on the same side of the next whole number.
+  const double rounded =
+      magnitude >= 16777216.0 ? magnitude : std::floor(magnitude + 0.5);
+  return WriteDigits(static_cast<uint64_t>(rounded), dst);
+}
+
+char* FormatUnsigned(uint64_t value, char* dst) {
+  return WriteDigits(value, dst);
+}
+
+char* FormatSigned(int64_t value, char* dst) {
+  uint64_t magnitude = static_cast<uint64_t>(value);
+  if (value < 0) {
+    *dst++ = '-';
+    magnitude = 0 - magnitude;
+  }
+  return WriteDigits(magnitude, dst);
+}
+
+char* FormatZeroPadded(int64_t value, int width, char* dst) {
+  uint64_t magnitude = static_cast<uint64_t>(value);
+  if (value < 0) {
+    *dst++ = '-';
+    magnitude = 0 - magnitude;
+    --width;
+  }
+  char digits[20];
+  const int count = static_cast<int>(WriteDigits(magnitude, digits) - digits);
+  for (int i = count; i < width; ++i) *dst++ = '0';
+  std::memcpy(dst, digits, static_cast<size_t>(count));
+  return dst + count;
+}
+
+}  // namespace dayfile

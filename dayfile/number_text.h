@@ -1,0 +1,59 @@
+// Number text of the CSV table.
+//
+// Every number in a table is printed from its value rounded to 17 significant
+// decimal digits (half away from zero); digit positions past those 17 print as
+// 0, and the digit string is then rounded half away from zero to the decimals
+// the column shows. This is neither glibc's nor any other C library's printf:
+// 2.5 with no decimals is "3", the float 1e20 is "100000002004087730000".
+// The formatters below all follow that one rule; the narrow ones are fast
+// paths that give the same text as FormatFixed for the values they accept.
+#ifndef READZEMLO_DAYFILE_NUMBER_TEXT_H_
+#define READZEMLO_DAYFILE_NUMBER_TEXT_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace dayfile {
+
+// Room any formatter below may need: 309 integer digits of the largest double,
+// sign, point and kMaxDecimals decimals.
+constexpr size_t kMaxNumberText = 340;
+
+// The most decimals FormatFixed accepts.
+constexpr int kMaxDecimals = 17;
+
+// A positive finite value rounded to 17 significant digits:
+// value ~= digits * 10^(exponent - 16), with 10^16 <= digits < 10^17.
+struct Decimal17 {
+  uint64_t digits;
+  int exponent;
+};
+
+// Rounds a finite value > 0 to 17 significant digits, half away from zero.
+Decimal17 RoundTo17Digits(double value);
+
+// Writes `value` with `decimals` (0..kMaxDecimals) decimals under the table's
+// rule. NaN prints "nan", infinities "inf" and "-inf"; a negative value keeps
+// its sign even when it rounds to zero ("-0"), as printf does. Returns the end.
+char* FormatFixed(double value, int decimals, char* dst);
+
+// n / 100 with two decimals: the text FormatFixed gives for n / 100.0.
+char* FormatHundredths(uint32_t n, char* dst);
+
+// A float widened to double, without decimals: FormatFixed(value, 0).
+char* FormatWholeFloat(float value, char* dst);
+
+// `value * 10^-decimals` for an exact integer value, e.g. (125, 2) -> "1.25".
+char* FormatScaled(uint64_t value, int decimals, char* dst);
+
+// Decimal integers, as "%llu" and "%lld" print them.
+char* FormatUnsigned(uint64_t value, char* dst);
+char* FormatSigned(int64_t value, char* dst);
+
+// A signed integer zero-padded to at least `width` characters, sign included,
+// as "%0*ld" prints it: (-3, 4) -> "-003".
+char* FormatZeroPadded(int64_t value, int width, char* dst);
+
+}  // namespace dayfile
+
+#endif  // READZEMLO_DAYFILE_NUMBER_TEXT_H_

@@ -1,0 +1,123 @@
+// daygen: writes day files of realistic-looking quotes, for the bundled
+// examples, the tests and the benchmarks.
+//
+//   daygen plain FILE RECORDS [SEED]   32-byte records, prices in hundredths
+//   daygen hd FILE RECORDS [SEED]      hd1.0 header, a skipped block, records
+//
+// The same arguments always give the same bytes.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "tools/day_bytes.h"
+
+namespace {
+
+constexpr uint16_t kHdRecordLen = 32;  // 28 decoded bytes and 4 spare
+
+// A random walk of a price in hundredths, with a day's high and low.
+struct Walk {
+  std::mt19937 random;
+  uint32_t close = 1000;
+  uint32_t date = 20100104;
+
+  void NextDay() {
+    date += (date % 100 >= 28) ? 100 - date % 100 + 1 : 1;  // roughly days
+    if (date % 10000 / 100 > 12) date = (date / 10000 + 1) * 10000 + 101;
+  }
+  uint32_t Step(uint32_t price) {
+    const int change = static_cast<int>(random() % 41) - 20;
+    const int64_t next = static_cast<int64_t>(price) * (1000 + change) / 1000;
+    return next < 1 ? 1 : static_cast<uint32_t>(next);
+  }
+};
+
+// One trading day's prices in hundredths.
+struct Bar {
+  uint32_t open, high, low, close;
+};
+
+Bar NextBar(Walk* walk) {
+  Bar bar;
+  bar.open = walk->close;
+  bar.close = walk->close = walk->Step(bar.open);
+  const uint32_t top = std::max(bar.open, bar.close);
+  const uint32_t bottom = std::min(bar.open, bar.close);
+  bar.high = top + static_cast<uint32_t>(walk->random() % 30);
+  bar.low = bottom - std::min(bottom - 1, static_cast<uint32_t>(walk->random() % 30));
+  return bar;
+}
+
+bool WriteFile(const char* path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string Plain(long records, uint32_t seed) {
+  Walk walk{std::mt19937(seed)};
+  std::string out;
+  out.reserve(static_cast<size_t>(records) * 32);
+  for (long i = 0; i < records; ++i) {
+    const Bar bar = NextBar(&walk);
+    const int32_t volume = static_cast<int32_t>(walk.random() % 5000000);
+    const float amount = static_cast<float>(volume) * bar.close / 100.0f;
+    out += daybytes::PlainRecord(walk.date, bar.open, bar.high, bar.low,
+                                 bar.close, amount, volume);
+    walk.NextDay();
+  }
+  return out;
+}
+
+std::string Hd(long records, uint32_t seed) {
+  Walk walk{std::mt19937(seed)};
+  std::string out = daybytes::HdHeader(static_cast<uint32_t>(records),
+                                       16 + kHdRecordLen, kHdRecordLen);
+  out += std::string(kHdRecordLen, '\0');  // the block readers skip
+  for (long i = 0; i < records; ++i) {
+    const Bar bar = NextBar(&walk);
+    // Prices in thousandths (bit 31 set, exponent 3); amount and volume with
+    // exponents of either direction.
+    auto price = [](uint32_t hundredths) {
+      return daybytes::Packed(true, 3, hundredths * 10 + hundredths % 7);
+    };
+    const uint32_t volume_mantissa = walk.random() % 200000000;
+    const uint32_t amount_mantissa = walk.random() % 268435456;
+    const uint32_t words[6] = {
+        price(bar.open), price(bar.high), price(bar.low), price(bar.close),
+        daybytes::Packed(walk.random() % 2 == 0, walk.random() % 4,
+                         amount_mantissa),
+        daybytes::Packed(walk.random() % 4 == 0, walk.random() % 3,
+                         volume_mantissa)};
+    out += daybytes::HdRecord(static_cast<int32_t>(walk.date), words,
+                              kHdRecordLen);
+    walk.NextDay();
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4 || argc > 5 ||
+      (std::strcmp(argv[1], "plain") != 0 && std::strcmp(argv[1], "hd") != 0)) {
+    std::fprintf(stderr, "usage: daygen plain|hd FILE RECORDS [SEED]\n");
+    return 2;
+  }
+  const long records = std::strtol(argv[3], nullptr, 10);
+  const uint32_t seed =
+      argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1;
+  const std::string bytes = std::strcmp(argv[1], "plain") == 0
+                                ? Plain(records, seed)
+                                : Hd(records, seed);
+  if (!WriteFile(argv[2], bytes)) {
+    std::fprintf(stderr, "daygen: can't write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}
