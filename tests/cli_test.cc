@@ -1,1 +1,376 @@
+// End-to-end tests: the built ReadZemlo binary, run in a fresh temporary
+// directory, checked by its console text, exit status and files.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dayfile/csv_table.h"
 #include "gtest/gtest.h"
+#include "tools/day_bytes.h"
+
+namespace {
+
+using daybytes::HdHeader;
+using daybytes::HdRecord;
+using daybytes::Packed;
+using daybytes::PlainRecord;
+
+const std::string kHeader = dayfile::kCsvHeader;
+const std::string kUsage =
+    "Usage: ReadZemlo day_file(*.day) or \nUsing default name:example.day\n";
+
+struct Result {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, or -1 if killed or timed out
+};
+
+struct Limits {
+  long file_size = -1;  // RLIMIT_FSIZE in bytes, -1 for none
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// Drains both pipes until the child closes them, for at most ten seconds:
+// a run that blocks fails the test instead of hanging it.
+Result Collect(pid_t pid, int out_fd, int err_fd) {
+  Result r;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  struct pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  int open_fds = 2;
+  while (open_fds > 0 && std::chrono::steady_clock::now() < deadline) {
+    if (poll(fds, 2, 100) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buf[4096];
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_fds;
+      } else {
+        (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+      }
+    }
+  }
+  for (auto& f : fds) {
+    if (f.fd >= 0) close(f.fd);
+  }
+  if (open_fds > 0) kill(pid, SIGKILL);
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  r.status = (open_fds == 0 && WIFEXITED(wstatus)) ? WEXITSTATUS(wstatus) : -1;
+  return r;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/readzemlo_cli_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    const std::string command = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  void Write(const std::string& name, const std::string& bytes) const {
+    WriteFile(Path(name), bytes);
+  }
+  std::string Read(const std::string& name) const {
+    return ReadFile(Path(name));
+  }
+
+  // Runs the binary in the test's directory with standard input from
+  // /dev/null.
+  Result Run(const std::vector<std::string>& args, Limits limits = {}) const {
+    int out_pipe[2], err_pipe[2];
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(out_pipe[1], 1);
+      dup2(err_pipe[1], 2);
+      const int null_fd = open("/dev/null", O_RDONLY);
+      dup2(null_fd, 0);
+      close(out_pipe[0]);
+      close(err_pipe[0]);
+      if (chdir(dir_.c_str()) != 0) _exit(127);
+      if (limits.file_size >= 0) {
+        signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        struct rlimit rl = {static_cast<rlim_t>(limits.file_size),
+                            static_cast<rlim_t>(limits.file_size)};
+        setrlimit(RLIMIT_FSIZE, &rl);
+      }
+      std::vector<char*> argv = {const_cast<char*>(READZEMLO_BINARY)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(READZEMLO_BINARY, argv.data());
+      _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    return Collect(pid, out_pipe[0], err_pipe[0]);
+  }
+
+  std::string dir_;
+};
+
+const std::string kRecordA = PlainRecord(20240102, 1005, 1100, 995, 1050, 2.5f, 100);
+const std::string kRowA = "2024/01/02,10.05,11.00,9.95,10.50,3,100\r\n";
+const std::string kRecordB = PlainRecord(20240103, 5, 105, 0, 4294967295u, 1e20f, -1);
+const std::string kRowB =
+    "2024/01/03,0.05,1.05,0.00,42949672.95,100000002004087730000,-1\r\n";
+
+std::string SomeHdFile() {
+  const uint32_t words[6] = {Packed(true, 3, 125), Packed(true, 2, 125),
+                             Packed(false, 0, 125), Packed(false, 2, 5),
+                             Packed(true, 1, 25), Packed(false, 3, 7)};
+  return HdHeader(1, 48, 32) + std::string(32, '\0') +
+         HdRecord(-20240102, words, 32);
+}
+const std::string kHdConsole = "RecordNum=1\nRecordStart=48\nRecordLen=32\n";
+const std::string kHdRow = "-2024/-1/-2,0.13,1.25,125.00,500.00,3,7000\r\n";
+
+TEST_F(CliTest, NoArgumentsAndNoDefaultFile) {
+  const Result r = Run({});
+  EXPECT_EQ(r.out, kUsage);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(Exists(Path("exmaple.csv")));
+}
+
+TEST_F(CliTest, NoArgumentsConvertsTheDefaultFile) {
+  Write("example.day", kRecordA + kRecordB);
+  const Result r = Run({});
+  EXPECT_EQ(r.out, kUsage + "iFileLen:2\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Read("exmaple.csv"), kHeader + kRowA + kRowB);
+}
+
+TEST_F(CliTest, ConvertsLastArgumentFirstAndSkipsMissingInputs) {
+  Write("a.day", kRecordA);
+  Write("b.DAY", SomeHdFile());
+  const Result r = Run({"a.day", "missing.day", "b.DAY"});
+  EXPECT_EQ(r.out, "b.DAY\n" + kHdConsole + "missing.day\n" +
+                       "can't open file missing.day\n" + "a.day\n" +
+                       "iFileLen:1\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Read("a.csv"), kHeader + kRowA);
+  EXPECT_EQ(Read("b.csv"), kHeader + kHdRow);
+  EXPECT_FALSE(Exists(Path("missing.csv")));
+}
+
+TEST_F(CliTest, EmptyInputGivesEmptyTable) {
+  Write("empty.day", "");
+  const Result r = Run({"empty.day"});
+  EXPECT_EQ(r.out, "empty.day\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Exists(Path("empty.csv")));
+  EXPECT_EQ(Read("empty.csv"), "");
+}
+
+TEST_F(CliTest, CsvInputIsRefused) {
+  Write("first.day", kRecordA);
+  Write("data.csv", "keep");
+  const Result r = Run({"first.day", "data.csv"});
+  EXPECT_EQ(r.out, "data.csv\n");
+  EXPECT_EQ(r.err, "Input and output filenames (data.csv) are the same.");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Read("data.csv"), "keep");
+  EXPECT_FALSE(Exists(Path("first.csv")));  // arguments to its left wait
+}
+
+TEST_F(CliTest, OutputThatCannotBeCreatedEndsTheRun) {
+  Write("first.day", kRecordA);
+  Write("z.day", kRecordA);
+  ASSERT_EQ(mkdir(Path("z.csv").c_str(), 0755), 0);
+  const Result r = Run({"first.day", "z.day"});
+  EXPECT_EQ(r.out, "z.day\ncan't open file z.csv\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(Exists(Path("first.csv")));
+}
+
+TEST_F(CliTest, DefaultOutputThatCannotBeCreated) {
+  Write("example.day", kRecordA);
+  ASSERT_EQ(mkdir(Path("exmaple.csv").c_str(), 0755), 0);
+  const Result r = Run({});
+  EXPECT_EQ(r.out, kUsage + "can't open file exmaple.csv\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+// Inputs that are not regular files are refused at once, never read from:
+// a FIFO would otherwise block the run.
+TEST_F(CliTest, NonRegularInputsAreSkipped) {
+  ASSERT_EQ(mkdir(Path("dir.day").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(Path("pipe.day").c_str(), 0644), 0);
+  Write("good.day", kRecordA);
+  const Result r = Run({"good.day", "dir.day", "pipe.day", "/dev/zero"});
+  EXPECT_EQ(r.out,
+            "/dev/zero\ncan't open file /dev/zero\n"
+            "pipe.day\ncan't open file pipe.day\n"
+            "dir.day\ncan't open file dir.day\n"
+            "good.day\niFileLen:1\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(Exists(Path("dir.csv")));
+  EXPECT_FALSE(Exists(Path("pipe.csv")));
+  EXPECT_EQ(Read("good.csv"), kHeader + kRowA);
+}
+
+// An output name that reaches the input through a link must not truncate it.
+TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
+  Write("sym.day", kRecordA);
+  ASSERT_EQ(symlink("sym.day", Path("sym.csv").c_str()), 0);
+  Write("hard.day", kRecordB);
+  ASSERT_EQ(link(Path("hard.day").c_str(), Path("hard.csv").c_str()), 0);
+  for (const char* name : {"sym", "hard"}) {
+    const std::string input = std::string(name) + ".day";
+    const std::string before = Read(input);
+    const Result r = Run({input});
+    EXPECT_EQ(r.out, input + "\n");
+    EXPECT_EQ(r.err, "Input and output filenames (" + std::string(name) +
+                         ".csv) are the same.");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Read(input), before);
+  }
+}
+
+TEST_F(CliTest, FailedWriteIsReportedAndRemoved) {
+  std::string big;
+  for (int i = 0; i < 2000; ++i) big += kRecordA;
+  Write("first.day", kRecordA);
+  Write("big.day", big);
+  const Result r = Run({"first.day", "big.day"}, Limits{10000});
+  EXPECT_EQ(r.out, "big.day\niFileLen:2000\ncan't write file big.csv\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(Exists(Path("big.csv")));
+  EXPECT_FALSE(Exists(Path("first.csv")));
+}
+
+// Through a link the write still fails, but the link is left alone and so
+// is what it points to.
+TEST_F(CliTest, FailedWriteThroughLinkKeepsTheLink) {
+  Write("full.day", kRecordA);
+  ASSERT_EQ(symlink("/dev/full", Path("full.csv").c_str()), 0);
+  const Result r = Run({"full.day"});
+  EXPECT_EQ(r.out, "full.day\niFileLen:1\ncan't write file full.csv\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Exists(Path("full.csv")));
+  EXPECT_TRUE(Exists("/dev/full"));
+}
+
+TEST_F(CliTest, LongNames) {
+  const std::string name(200, 'n');
+  ASSERT_EQ(mkdir(Path(name).c_str(), 0755), 0);
+  const std::string input = name + "/" + name + ".day";
+  Write(input, kRecordA);
+  const Result r = Run({input});
+  EXPECT_EQ(r.out, input + "\niFileLen:1\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Read(name + "/" + name + ".csv"), kHeader + kRowA);
+}
+
+// A short file after a longer one is judged by its own bytes: three bytes
+// "hd1" must not borrow ".0\0" from the hd1.0 file converted before it.
+TEST_F(CliTest, ShortFileAfterLongerOne) {
+  Write("short.day", "hd1");
+  Write("long.day", SomeHdFile());
+  const Result r = Run({"short.day", "long.day"});
+  EXPECT_EQ(r.out, "long.day\n" + kHdConsole + "short.day\niFileLen:0\n");
+  EXPECT_EQ(Read("short.csv"),
+            kHeader + "0323/69/68,0.00,0.00,0.00,0.00,0,0\r\n");
+}
+
+// The bundled examples convert to the tables kept beside the tests.
+TEST_F(CliTest, BundledExamples) {
+  for (const char* name : {"example", "hd_example"}) {
+    Write(std::string(name) + ".day",
+          ReadFile(std::string(READZEMLO_EXAMPLES) + "/" + name + ".day"));
+  }
+  const Result r = Run({"example.day", "hd_example.day"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* name : {"example", "hd_example"}) {
+    EXPECT_EQ(Read(std::string(name) + ".csv"),
+              ReadFile(std::string(READZEMLO_GOLDEN) + "/" + name + ".csv"))
+        << name;
+  }
+}
+
+// On a terminal the run waits for one key, needs no Enter, echoes nothing
+// and leaves the terminal as it found it.
+TEST_F(CliTest, KeyWaitOnTerminal) {
+  int master;
+  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir_.c_str()) != 0) _exit(127);
+    execl(READZEMLO_BINARY, READZEMLO_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string seen;
+  auto read_until = [&](const std::string& want) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (seen.find(want) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      struct pollfd p = {master, POLLIN, 0};
+      if (poll(&p, 1, 100) > 0) {
+        char buf[256];
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0) break;
+        seen.append(buf, static_cast<size_t>(n));
+      }
+    }
+    return seen.find(want) != std::string::npos;
+  };
+  ASSERT_TRUE(read_until("Using default name:example.day")) << seen;
+  // Still waiting: the key has not come yet.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  int wstatus = 0;
+  EXPECT_EQ(waitpid(pid, &wstatus, WNOHANG), 0);
+  struct termios during;
+  ASSERT_EQ(tcgetattr(master, &during), 0);
+  EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+  ASSERT_EQ(write(master, "k", 1), 1);
+  read_until("never printed");  // drains until the child closes the pty
+  ASSERT_EQ(waitpid(pid, &wstatus, 0), pid);
+  EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+  EXPECT_EQ(seen.find('k'), std::string::npos) << "the key was echoed";
+  struct termios after;
+  ASSERT_EQ(tcgetattr(master, &after), 0);
+  EXPECT_EQ(after.c_lflag & (ICANON | ECHO), ICANON | ECHO);
+  close(master);
+}
+
+}  // namespace
