@@ -58,10 +58,25 @@ U128 Multiply(uint64_t a, uint64_t b) {
 #endif
 }
 
-uint64_t Pow5(int n) {
-  uint64_t p = 1;
-  while (n-- > 0) p *= 5;
-  return p;
+// kPow5[n] = 5^n for n up to kMaxExactScale.
+constexpr auto kPow5 = [] {
+  struct Table {
+    uint64_t value[kMaxExactScale + 1];
+  } t{};
+  t.value[0] = 1;
+  for (int i = 1; i <= kMaxExactScale; ++i) t.value[i] = t.value[i - 1] * 5;
+  return t;
+}();
+
+// Index of the highest set bit of a nonzero value.
+int TopBit(uint64_t value) {
+#if defined(__GNUC__)
+  return 63 - __builtin_clzll(value);
+#else
+  int bit = 63;
+  while ((value >> bit) == 0) --bit;
+  return bit;
+#endif
 }
 
 // value == mantissa * 2^exponent exactly, for a finite value > 0.
@@ -84,7 +99,7 @@ void Decompose(double value, uint64_t* mantissa, int* exponent) {
 bool ScaleExactly(uint64_t mantissa, int exponent, int scale,
                   uint64_t* result) {
   if (scale < 0 || scale > kMaxExactScale) return false;
-  const U128 x = Multiply(mantissa, Pow5(scale));
+  const U128 x = Multiply(mantissa, kPow5.value[scale]);
   const int shift = exponent + scale;  // the power of two left over
   if (shift >= 0) {
     if (x.hi != 0 || shift >= 64 || (x.lo >> (63 - shift)) != 0) return false;
@@ -174,11 +189,10 @@ Decimal17 RoundTo17Digits(double value) {
   uint64_t mantissa;
   int exponent;
   Decompose(value, &mantissa, &exponent);
-  int top_bit = 63;
-  while ((mantissa >> top_bit) == 0) --top_bit;
-  // An estimate of the decade, corrected below from the digit count.
-  int decade = static_cast<int>(
-      std::floor((exponent + top_bit) * 0.30102999566398120));
+  // floor(log10(2^k)) by a fixed-point multiply: an estimate of the decade
+  // within one or two, corrected below from the digit count.
+  const int binary_exponent = exponent + TopBit(mantissa);
+  int decade = (binary_exponent * 78913) >> 18;
   for (int attempt = 0; attempt < 3; ++attempt) {
     uint64_t digits;
     if (!ScaleExactly(mantissa, exponent, 16 - decade, &digits)) break;
