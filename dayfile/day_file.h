@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dayfile/byte_stream.h"
+#include "dayfile/csv_table.h"
 
 namespace dayfile {
 
@@ -15,8 +16,14 @@ namespace dayfile {
 // conversion uses, whatever the size of the input.
 constexpr size_t kInputBlockSize = 256 * 1024;
 constexpr size_t kOutputBlockSize = 256 * 1024;
+// The smallest buffers that work: one probe in, one row out.
+constexpr size_t kMinInputBlockSize = 64;
+constexpr size_t kMinOutputBlockSize = 512;
 
-// Working memory, made once and reused for every file of a run.
+static_assert(kMinOutputBlockSize >= kMaxRowSize, "a row must fit");
+
+// Working memory, made once and reused for every file of a run; any sizes
+// from the minimums up work.
 struct ConvertBuffers {
   std::vector<uint8_t> input;
   std::vector<char> output;

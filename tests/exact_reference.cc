@@ -4,25 +4,36 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <vector>
 
 namespace reference {
 namespace {
 
-// Decimal digits, least significant first.
-using Digits = std::vector<uint32_t>;
+// A big integer in base 10^9 limbs, least significant first.
+constexpr uint64_t kLimb = 1000000000;
+using Limbs = std::vector<uint64_t>;
 
-void MultiplySmall(Digits* digits, uint64_t factor) {
+// Multiplies by a factor below 2^32.
+void MultiplySmall(Limbs* limbs, uint64_t factor) {
   uint64_t carry = 0;
-  for (uint32_t& d : *digits) {
-    const uint64_t x = d * factor + carry;
-    d = static_cast<uint32_t>(x % 10);
-    carry = x / 10;
+  for (uint64_t& limb : *limbs) {
+    const uint64_t x = limb * factor + carry;
+    limb = x % kLimb;
+    carry = x / kLimb;
   }
   while (carry != 0) {
-    digits->push_back(static_cast<uint32_t>(carry % 10));
-    carry /= 10;
+    limbs->push_back(carry % kLimb);
+    carry /= kLimb;
   }
+}
+
+// Multiplies by base^count, a few powers at a time.
+void MultiplyPower(Limbs* limbs, uint64_t base, int count, int per_step) {
+  uint64_t step = 1;
+  for (int i = 0; i < per_step; ++i) step *= base;
+  for (; count >= per_step; count -= per_step) MultiplySmall(limbs, step);
+  for (; count > 0; --count) MultiplySmall(limbs, base);
 }
 
 // Adds one unit at `position` (0 = least significant) and carries.
@@ -47,23 +58,29 @@ std::string ExactDecimal(double value) {
     mantissa |= uint64_t{1} << 52;
     exponent = biased - 1075;
   }
-  Digits digits;
-  for (uint64_t m = mantissa; m != 0; m /= 10) {
-    digits.push_back(static_cast<uint32_t>(m % 10));
-  }
-  if (digits.empty()) digits.push_back(0);
-  // m * 2^e = m * 5^-e / 10^-e for negative e.
+  Limbs limbs = {mantissa % kLimb, mantissa / kLimb % kLimb,
+                 mantissa / kLimb / kLimb};
+  // m * 2^e, or m * 5^-e / 10^-e for negative e.
   int fraction_digits = 0;
-  for (int e = exponent; e > 0; --e) MultiplySmall(&digits, 2);
-  for (int e = exponent; e < 0; ++e) {
-    MultiplySmall(&digits, 5);
-    ++fraction_digits;
+  if (exponent > 0) MultiplyPower(&limbs, 2, exponent, 29);
+  if (exponent < 0) {
+    MultiplyPower(&limbs, 5, -exponent, 13);
+    fraction_digits = -exponent;
   }
-  while (static_cast<int>(digits.size()) <= fraction_digits) digits.push_back(0);
+  std::string digits;  // most significant first, with leading zeros
+  for (auto it = limbs.rbegin(); it != limbs.rend(); ++it) {
+    const std::string limb = std::to_string(*it);
+    digits += std::string(9 - limb.size(), '0') + limb;
+  }
+  const size_t first = digits.find_first_not_of('0');
+  digits.erase(0, std::min(first, digits.size() - 1));
+  if (static_cast<int>(digits.size()) <= fraction_digits) {
+    digits.insert(0, fraction_digits + 1 - digits.size(), '0');
+  }
   std::string text = std::signbit(value) ? "-" : "";
-  for (int i = static_cast<int>(digits.size()) - 1; i >= 0; --i) {
-    if (i == fraction_digits - 1) text += '.';
-    text += static_cast<char>('0' + digits[i]);
+  text += digits.substr(0, digits.size() - fraction_digits);
+  if (fraction_digits > 0) {
+    text += '.' + digits.substr(digits.size() - fraction_digits);
   }
   return text;
 }

@@ -10,8 +10,8 @@
 
 namespace reference {
 
-// The exact decimal expansion of a finite double, e.g. 0.1 ->
-// "0.1000000000000000055511151231257827021181583404541015625".
+// The exact decimal expansion of a finite double (it may end in zeros), e.g.
+// 0.1 -> "0.1000000000000000055511151231257827021181583404541015625".
 std::string ExactDecimal(double value);
 
 // The table's text for `value` with `decimals` decimals: rounded to 17
