@@ -2,7 +2,8 @@
 # Installs what building and testing ReadZemlo needs on Debian, if missing.
 # Run as root (or with sudo); does nothing when everything is there.
 set -eu
-packages="cmake g++ make libgtest-dev libbenchmark-dev python3 clang libclang-rt-14-dev"
+packages="cmake g++ make libgtest-dev libbenchmark-dev python3 clang
+  libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

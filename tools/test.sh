@@ -1,13 +1,21 @@
 #!/usr/bin/env sh
-# Sets up, builds with warnings as errors, and runs every test: once on the
-# release build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# Sets up, builds with warnings as errors, and runs every test: on the
+# release build (and its end-to-end tests again on the Windows build, under
+# Wine), once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then the fuzzers for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON
+# The Windows build first: the end-to-end tests also run it under Wine.
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON -DREADZEMLO_TESTS=OFF \
+  -DREADZEMLO_BENCH=OFF
+cmake --build build-windows -j"$jobs" --target ReadZemlo
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON \
+  -DREADZEMLO_WINDOWS_EXE="$PWD/build-windows/ReadZemlo.exe"
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
