@@ -19,7 +19,7 @@ TEST(OutputNameTest, ReplacesTheLastExtension) {
       {"data.", "data.csv"},
       {"old.x/data", "old.csv"},  // the last "." may lie in a directory part
       {"data.CSV", "data.csv"},   // letter case counts
-      {"dir/sh600000.day", "dir/sh600000.csv"},
+      {"dir/quotes.day", "dir/quotes.csv"},
       {"\xe4\xb8\xad\xe6\x96\x87.day", "\xe4\xb8\xad\xe6\x96\x87.csv"},
   };
   for (const Case& c : cases) {

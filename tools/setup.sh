@@ -3,7 +3,8 @@
 # Run as root (or with sudo); does nothing when everything is there.
 set -eu
 packages="cmake g++ make libgtest-dev libbenchmark-dev python3 clang
-  libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64"
+  libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev groff
+  man-db unzip"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

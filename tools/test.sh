@@ -1,7 +1,7 @@
 #!/usr/bin/env sh
 # Sets up, builds with warnings as errors, and runs every test: on the
 # release build (and its end-to-end tests again on the Windows build, under
-# Wine), once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+# Wine; then the packages), once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then the fuzzers for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
@@ -18,6 +18,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_WINDOWS_EXE="$PWD/build-windows/ReadZemlo.exe"
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The .deb installed and used, the manual page rendered, the Windows zip.
+sh tools/package_test.sh build build-windows
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_SANITIZE=ON
