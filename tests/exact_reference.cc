@@ -88,7 +88,11 @@ std::string ExactDecimal(double value) {
 std::string Fixed(double value, int decimals) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  std::string exact = ExactDecimal(value);
+  return FixedFromExact(ExactDecimal(value), decimals);
+}
+
+std::string FixedFromExact(const std::string& exact_text, int decimals) {
+  std::string exact = exact_text;
   const bool negative = exact[0] == '-';
   if (negative) exact.erase(0, 1);
   // Split into one digit list with a known count of integer digits.

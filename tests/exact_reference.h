@@ -20,6 +20,10 @@ std::string ExactDecimal(double value);
 // its "-" even when it rounds to zero.
 std::string Fixed(double value, int decimals);
 
+// The same for a finite value given by its ExactDecimal text, so one slow
+// expansion can serve several widths.
+std::string FixedFromExact(const std::string& exact, int decimals);
+
 }  // namespace reference
 
 #endif  // READZEMLO_TESTS_EXACT_REFERENCE_H_
