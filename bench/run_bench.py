@@ -4,6 +4,7 @@
 Generates the inputs with daygen, then for each workload runs, alternating,
 ReadZemlo, the stdio baseline and `cat` of the finished CSV bytes (the floor:
 reading and writing that many bytes and nothing else), and reports medians.
+Every run writes new files: outputs of the run before are removed, untimed.
 
     run_bench.py BUILD_DIR [ROUNDS]
 """
@@ -13,22 +14,35 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 
-def timed(argv, cwd, stdout=subprocess.DEVNULL):
-    """(seconds, peak RSS in KiB) of one run."""
-    start = time.perf_counter()
-    p = subprocess.Popen(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout)
-    _, status, usage = os.wait4(p.pid, 0)
-    elapsed = time.perf_counter() - start
-    if status != 0:
-        raise SystemExit("%s failed with status %d" % (argv[0], status))
-    return elapsed, usage.ru_maxrss
+MEASURE = None  # the measure helper, set in main()
+
+
+def timed(argv, cwd, output="/dev/null"):
+    """(seconds, peak RSS in KiB) of one run, as the measure helper sees it."""
+    p = subprocess.run([MEASURE, "-o", output] + argv, cwd=cwd,
+                       stdout=subprocess.PIPE, check=False)
+    if p.returncode != 0:
+        raise SystemExit("%s failed with status %d" % (argv[0], p.returncode))
+    seconds, rss = p.stdout.split()
+    return float(seconds), int(rss)
+
+
+def remove(directory, names):
+    """Removes earlier outputs, untimed: every run creates its files afresh,
+    so none pays for the page cache an earlier run's file still holds."""
+    for name in names:
+        try:
+            os.remove(os.path.join(directory, name))
+        except FileNotFoundError:
+            pass
 
 
 def main():
+    global MEASURE
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+    MEASURE = os.path.join(build, "measure")
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
     tool = os.path.join(build, "ReadZemlo")
     baseline = os.path.join(build, "stdio_baseline")
@@ -57,12 +71,12 @@ def main():
             for _ in range(rounds):
                 for program, argv in (("ReadZemlo", [tool] + inputs),
                                       ("stdio", [baseline] + inputs)):
+                    remove(work, csvs)
                     t, m = timed(argv, work)
                     times[program].append(t)
                     rss[program] = max(rss[program], m)
-                csv_bytes = sum(os.path.getsize(os.path.join(work, c)) for c in csvs)
-                with open(os.path.join(work, "copy.out"), "wb") as sink:
-                    t, m = timed(["cat"] + csvs, work, stdout=sink)
+                remove(work, ["copy.out"])
+                t, m = timed(["cat"] + csvs, work, os.path.join(work, "copy.out"))
                 times["cat"].append(t)
                 rss["cat"] = max(rss["cat"], m)
             # The stdio baseline ran last; convert once more so the CSV bytes

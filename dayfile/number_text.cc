@@ -1,8 +1,10 @@
 // Number text of the CSV table: the one rounding rule and its fast paths.
 #include "dayfile/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace dayfile {
@@ -33,10 +35,6 @@ constexpr uint64_t kPow10[20] = {1ull,
 // mantissa the product stays below 2^116, so the scaling is exact in 128 bits.
 constexpr int kMaxExactScale = 27;
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536"
-    "37383940414243444546474849505152535455565758596061626364656667686970717273"
-    "74757677787980818283848586878889909192939495969798999";
 
 struct U128 {
   uint64_t hi;
@@ -141,25 +139,77 @@ Decimal17 RoundWithToChars(double value) {
   return {digits, exponent};
 }
 
-// Writes the decimal digits of value; returns the end.
-char* WriteDigits(uint64_t value, char* dst) {
-  char tmp[20];
-  char* p = tmp + sizeof tmp;
-  while (value >= 100) {
+// The number of decimal digits of value (1 for 0).
+int CountDigits(uint64_t value) {
+  if (value < 10) return 1;
+  // log10 from the bit length (1233 / 4096 is just above log10(2)), then
+  // one comparison to settle it.
+  const int guess = ((TopBit(value) + 1) * 1233) >> 12;
+  return guess + (value >= kPow10[guess] ? 1 : 0);
+}
+
+// Writes the low `count` decimal digits of value, zero-padded, backwards
+// from `end`. Fixed-size copies keep the hot path free of library calls.
+void WriteDigitsBackward(uint64_t value, int count, char* end) {
+  while (count >= 2) {
     const unsigned pair = static_cast<unsigned>(value % 100);
     value /= 100;
-    p -= 2;
-    std::memcpy(p, kDigitPairs + 2 * pair, 2);
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * pair, 2);
+    count -= 2;
   }
-  if (value >= 10) {
-    p -= 2;
-    std::memcpy(p, kDigitPairs + 2 * value, 2);
+  if (count == 1) *--end = static_cast<char>('0' + value % 10);
+}
+
+// The leading one or two digits of a number (value below 100).
+char* WriteLead(uint32_t value, char* dst) {
+  if (value < 10) {
+    *dst = static_cast<char>('0' + value);
+    return dst + 1;
+  }
+  return WriteTwoDigits(value, dst);
+}
+
+// Exactly four digits, zero-padded (value below 10^4).
+char* WriteFour(uint32_t value, char* dst) {
+  return WriteTwoDigits(value % 100, WriteTwoDigits(value / 100, dst));
+}
+
+// Branches on the magnitude, which stays the same from row to row of one
+// stock, and writes digit pairs that do not depend on each other.
+char* WriteDigits32(uint32_t value, char* dst) {
+  if (value < 100) return WriteLead(value, dst);
+  if (value < 10000) {
+    return WriteTwoDigits(value % 100, WriteLead(value / 100, dst));
+  }
+  if (value < 1000000) {
+    return WriteFour(value % 10000, WriteLead(value / 10000, dst));
+  }
+  if (value < 100000000) {
+    const uint32_t low = value % 1000000;
+    dst = WriteTwoDigits(low / 10000, WriteLead(value / 1000000, dst));
+    return WriteFour(low % 10000, dst);
+  }
+  const uint32_t low = value % 100000000;
+  dst = WriteFour(low / 10000, WriteLead(value / 100000000, dst));
+  return WriteFour(low % 10000, dst);
+}
+
+// Writes the decimal digits of value; returns the end.
+char* WriteDigits(uint64_t value, char* dst) {
+  if (value <= UINT32_MAX) {
+    return WriteDigits32(static_cast<uint32_t>(value), dst);
+  }
+  const uint64_t high = value / 100000000;
+  const uint32_t low = static_cast<uint32_t>(value % 100000000);
+  if (high <= UINT32_MAX) {
+    dst = WriteDigits32(static_cast<uint32_t>(high), dst);
   } else {
-    *--p = static_cast<char>('0' + value);
+    const int count = CountDigits(high);
+    WriteDigitsBackward(high, count, dst + count);
+    dst += count;
   }
-  const size_t n = static_cast<size_t>(tmp + sizeof tmp - p);
-  std::memcpy(dst, p, n);
-  return dst + n;
+  return WriteFour(low % 10000, WriteFour(low / 10000, dst));
 }
 
 // Writes the integer given by `count` digits with the point `decimals`
@@ -208,10 +258,16 @@ Decimal17 RoundTo17Digits(double value) {
 }
 
 char* FormatScaled(uint64_t value, int decimals, char* dst) {
-  if (decimals == 0) return WriteDigits(value, dst);
-  char digits[20];
-  const int count = static_cast<int>(WriteDigits(value, digits) - digits);
-  return WritePointed(digits, count, decimals, dst);
+  if (decimals <= 0) return WriteDigits(value, dst);
+  if (decimals == 2) {  // every price
+    dst = WriteDigits(value / 100, dst);
+    *dst++ = '.';
+    return WriteTwoDigits(static_cast<unsigned>(value % 100), dst);
+  }
+  dst = WriteDigits(value / kPow10[decimals], dst);
+  *dst++ = '.';
+  WriteDigitsBackward(value % kPow10[decimals], decimals, dst + decimals);
+  return dst + decimals;
 }
 
 char* FormatFixed(double value, int decimals, char* dst) {
@@ -263,8 +319,8 @@ char* FormatWholeFloat(float value, char* dst) {
   // rounding moves it, so rounding the float itself half up is the rule.
   // From 2^24 on every float is a whole number; below it, magnitude + 0.5 is
   // exact or at least lands on the same side of the next whole number.
-  const double rounded =
-      magnitude >= 16777216.0 ? magnitude : std::floor(magnitude + 0.5);
+  // Truncation is floor here: the value is positive.
+  const double rounded = magnitude >= 16777216.0 ? magnitude : magnitude + 0.5;
   return WriteDigits(static_cast<uint64_t>(rounded), dst);
 }
 
@@ -288,10 +344,8 @@ char* FormatZeroPadded(int64_t value, int width, char* dst) {
     magnitude = 0 - magnitude;
     --width;
   }
-  char digits[20];
-  const int count = static_cast<int>(WriteDigits(magnitude, digits) - digits);
-  for (int i = count; i < width; ++i) *dst++ = '0';
-  std::memcpy(dst, digits, static_cast<size_t>(count));
+  const int count = std::max(CountDigits(magnitude), width);
+  WriteDigitsBackward(magnitude, count, dst + count);
   return dst + count;
 }
 

@@ -15,6 +15,19 @@
 
 namespace dayfile {
 
+// "00" to "99", the digit pairs every integer is written with.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536"
+    "37383940414243444546474849505152535455565758596061626364656667686970717273"
+    "74757677787980818283848586878889909192939495969798999";
+
+// Writes value (0 to 99) as exactly two digits; returns the end.
+inline char* WriteTwoDigits(unsigned value, char* dst) {
+  dst[0] = kDigitPairs[2 * value];
+  dst[1] = kDigitPairs[2 * value + 1];
+  return dst + 2;
+}
+
 // Room any formatter below may need: 309 integer digits of the largest double,
 // sign, point and kMaxDecimals decimals.
 constexpr size_t kMaxNumberText = 340;

@@ -9,6 +9,27 @@ namespace {
 constexpr uint32_t kPow10[8] = {1,      10,      100,      1000,
                                 10000, 100000, 1000000, 10000000};
 
+// m / kUnit rounded half up, and whether m lies exactly on the half. A
+// constant divisor compiles to a multiply; a divisor from a table would not.
+template <uint32_t kUnit>
+uint64_t RoundToUnit(uint32_t m, bool* on_half) {
+  const uint32_t rest = m % kUnit;
+  *on_half = rest == kUnit / 2;
+  return m / kUnit + (rest > kUnit / 2 ? 1 : 0);
+}
+
+uint64_t RoundAwayDigits(uint32_t m, int digits, bool* on_half) {
+  switch (digits) {
+    case 1: return RoundToUnit<10>(m, on_half);
+    case 2: return RoundToUnit<100>(m, on_half);
+    case 3: return RoundToUnit<1000>(m, on_half);
+    case 4: return RoundToUnit<10000>(m, on_half);
+    case 5: return RoundToUnit<100000>(m, on_half);
+    case 6: return RoundToUnit<1000000>(m, on_half);
+    default: return RoundToUnit<10000000>(m, on_half);
+  }
+}
+
 }  // namespace
 
 PackedDecimal DecodePackedDecimal(uint32_t word) {
@@ -48,13 +69,9 @@ char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst) {
   // printed decimal, the tiny error of the double cannot change the rounding,
   // so round m / 10^e itself; exactly on a half, the side of the half on
   // which the double lies decides, and only the exact path knows it.
-  const uint32_t unit = kPow10[e - decimals];
-  const uint32_t rest = value.mantissa % unit;
-  const uint32_t half = unit / 2;
-  if (rest == half) {
-    return FormatFixed(PackedDecimalValue(value), decimals, dst);
-  }
-  const uint64_t kept = m / unit + (rest > half ? 1 : 0);
+  bool on_half;
+  const uint64_t kept = RoundAwayDigits(value.mantissa, e - decimals, &on_half);
+  if (on_half) return FormatFixed(PackedDecimalValue(value), decimals, dst);
   return FormatScaled(kept, decimals, dst);
 }
 

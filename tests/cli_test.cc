@@ -310,6 +310,19 @@ TEST_F(CliTest, FailedWriteThroughLinkKeepsTheLink) {
   EXPECT_TRUE(Exists("/dev/full"));
 }
 
+// A sparse file past 4 GiB: its records are counted in 64 bits. The output
+// is cut off early by a file size limit, which also shows the write failure
+// after a long run.
+TEST_F(CliTest, HugeInputIsCountedIn64Bits) {
+  const std::string name = Path("huge.day");
+  Write("huge.day", "");
+  ASSERT_EQ(truncate(name.c_str(), (int64_t{1} << 32) + 64), 0);
+  const Result r = Run({"huge.day"}, Limits{1 << 20});
+  EXPECT_EQ(r.out, "huge.day\niFileLen:134217730\ncan't write file huge.csv\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(Exists(Path("huge.csv")));
+}
+
 TEST_F(CliTest, LongNames) {
   const std::string name(200, 'n');
   ASSERT_EQ(mkdir(Path(name).c_str(), 0755), 0);
