@@ -4,7 +4,7 @@
 # benchmarks.
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh bench
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
 python3 bench/run_bench.py build "${1:-7}"

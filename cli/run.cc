@@ -21,13 +21,13 @@ void RefuseSameName(const std::string& output) {
 }
 
 enum class Next {
-  kGoOn,    // on to the next argument
-  kFail,    // end the run with exit status 1
+  kGoOn,  // on to the next argument
+  kFail,  // end the run with exit status 1
 };
 
-// Converts an open input into `output_name`, closing neither the input nor
-// anything else of the caller's. `must_create` says whether an output that
-// cannot be created ends the run.
+// Converts the open `input` into a table named `output_name`, which it
+// creates, writes and closes; the caller closes the input. `must_create`
+// says whether an output that cannot be created ends the run.
 Next ConvertInto(const std::string& input_name, platform::InputFile* input,
                  const std::string& output_name, bool must_create,
                  dayfile::ConvertBuffers* buffers) {

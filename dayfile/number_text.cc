@@ -35,7 +35,6 @@ constexpr uint64_t kPow10[20] = {1ull,
 // mantissa the product stays below 2^116, so the scaling is exact in 128 bits.
 constexpr int kMaxExactScale = 27;
 
-
 struct U128 {
   uint64_t hi;
   uint64_t lo;

@@ -5,7 +5,7 @@
 # then the fuzzers for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh test
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # The Windows build first: the end-to-end tests also run it under Wine.
@@ -17,7 +17,7 @@ cmake --build build-windows -j"$jobs" --target ReadZemlo
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_WINDOWS_EXE="$PWD/build-windows/ReadZemlo.exe"
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 
 # The .deb installed and used, the manual page rendered, the Windows zip.
 sh tools/package_test.sh build build-windows
@@ -25,7 +25,7 @@ sh tools/package_test.sh build build-windows
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan --output-on-failure -j"$jobs"
+ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
 
 # Replays the fuzzers' seed corpus, then fuzzes each target for 40 seconds.
 sh tools/fuzz.sh 40
