@@ -68,8 +68,8 @@ void AppendExpanded(const std::wstring& argument,
     return;
   }
   const size_t slash = argument.find_last_of(L"\\/:");
-  const std::wstring directory =
-      slash == std::wstring::npos ? L"" : argument.substr(0, slash + 1);
+  std::wstring directory;
+  if (slash != std::wstring::npos) directory = argument.substr(0, slash + 1);
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(argument.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
