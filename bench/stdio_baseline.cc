@@ -10,24 +10,15 @@
 #include <cstring>
 #include <string>
 
+#include "dayfile/coding.h"
+#include "dayfile/packed_decimal.h"
+
 namespace {
 
-uint32_t U32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-double IntPower(double x, int n) {
-  double z = 1.0;
-  for (;;) {
-    if (n & 1) z *= x;
-    n >>= 1;
-    if (n == 0) return z;
-    x *= x;
-  }
-}
+uint32_t U32(const unsigned char* p) { return dayfile::DecodeFixed32(p); }
 
 double Packed(uint32_t w) {
-  return (w & 0x0fffffff) * IntPower((w >> 31) ? 0.1 : 10.0, (w >> 28) & 7);
+  return dayfile::PackedDecimalValue(dayfile::DecodePackedDecimal(w));
 }
 
 void Convert(std::FILE* in, std::FILE* out) {

@@ -30,6 +30,19 @@ int OpenNonBlocking(const std::string& name, int flags) {
   return fd;
 }
 
+// Wraps a descriptor in an unbuffered stdio stream: reads and writes come in
+// large blocks already, so a stdio buffer would only copy them. Closes the
+// descriptor on failure.
+std::FILE* StreamOf(int fd, const char* mode) {
+  std::FILE* file = fdopen(fd, mode);
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
 void WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -54,13 +67,8 @@ bool OpenInput(const std::string& name, InputFile* input) {
     close(fd);
     return false;
   }
-  std::FILE* file = fdopen(fd, "rb");
-  if (file == nullptr) {
-    close(fd);
-    return false;
-  }
-  // Reads come in large blocks already; a stdio buffer would only copy them.
-  std::setvbuf(file, nullptr, _IONBF, 0);
+  std::FILE* file = StreamOf(fd, "rb");
+  if (file == nullptr) return false;
   *input = {file, static_cast<uint64_t>(st.st_size), IdentityOf(st)};
   return true;
 }
@@ -80,13 +88,7 @@ bool IsSameFile(const std::string& name, const FileIdentity& identity) {
 std::FILE* CreateOutput(const std::string& name) {
   const int fd = OpenNonBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    close(fd);
-    return nullptr;
-  }
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  return file;
+  return StreamOf(fd, "wb");
 }
 
 bool CloseOutput(std::FILE* output) {
