@@ -18,6 +18,9 @@
 namespace {
 
 constexpr uint16_t kHdRecordLen = 32;  // 28 decoded bytes and 4 spare
+// Closes in hundredths stay within about 5.00 to 200.00.
+constexpr uint32_t kLowestPrice = 500;
+constexpr uint32_t kHighestPrice = 20000;
 
 // A random walk of a price in hundredths, with a day's high and low.
 struct Walk {
@@ -29,9 +32,19 @@ struct Walk {
     date += (date % 100 >= 28) ? 100 - date % 100 + 1 : 1;  // roughly days
     if (date % 10000 / 100 > 12) date = (date / 10000 + 1) * 10000 + 101;
   }
+  // A day's move by a factor of up to 1.02 up or down, the same in either
+  // direction so that the walk does not drift, rounded to the nearest
+  // hundredth, and turned back at the edges of a band of real prices, so
+  // that a million days still look like quotes.
   uint32_t Step(uint32_t price) {
-    const int change = static_cast<int>(random() % 41) - 20;
-    const int64_t next = static_cast<int64_t>(price) * (1000 + change) / 1000;
+    const int change = static_cast<int>(random() % 41) - 20;  // per mille
+    const int64_t factor = 1000 + (change < 0 ? -change : change);
+    bool up = change > 0;
+    if (price < kLowestPrice) up = true;
+    if (price > kHighestPrice) up = false;
+    const int64_t p = price;
+    const int64_t next =
+        up ? (p * factor + 500) / 1000 : (p * 1000 + factor / 2) / factor;
     return next < 1 ? 1 : static_cast<uint32_t>(next);
   }
 };
