@@ -9,24 +9,22 @@ namespace {
 constexpr uint32_t kPow10[8] = {1,      10,      100,      1000,
                                 10000, 100000, 1000000, 10000000};
 
-// m / kUnit rounded half up, and whether m lies exactly on the half. A
-// constant divisor compiles to a multiply; a divisor from a table would not.
+// m / kUnit rounded half up. A constant divisor compiles to a multiply; a
+// divisor from a table would not.
 template <uint32_t kUnit>
-uint64_t RoundToUnit(uint32_t m, bool* on_half) {
-  const uint32_t rest = m % kUnit;
-  *on_half = rest == kUnit / 2;
-  return m / kUnit + (rest > kUnit / 2 ? 1 : 0);
+uint64_t RoundToUnit(uint32_t m) {
+  return m / kUnit + (m % kUnit >= kUnit / 2 ? 1 : 0);
 }
 
-uint64_t RoundAwayDigits(uint32_t m, int digits, bool* on_half) {
+uint64_t RoundHalfUp(uint32_t m, int digits) {
   switch (digits) {
-    case 1: return RoundToUnit<10>(m, on_half);
-    case 2: return RoundToUnit<100>(m, on_half);
-    case 3: return RoundToUnit<1000>(m, on_half);
-    case 4: return RoundToUnit<10000>(m, on_half);
-    case 5: return RoundToUnit<100000>(m, on_half);
-    case 6: return RoundToUnit<1000000>(m, on_half);
-    default: return RoundToUnit<10000000>(m, on_half);
+    case 1: return RoundToUnit<10>(m);
+    case 2: return RoundToUnit<100>(m);
+    case 3: return RoundToUnit<1000>(m);
+    case 4: return RoundToUnit<10000>(m);
+    case 5: return RoundToUnit<100000>(m);
+    case 6: return RoundToUnit<1000000>(m);
+    default: return RoundToUnit<10000000>(m);
   }
 }
 
@@ -66,13 +64,15 @@ char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst) {
     return FormatScaled(m * kPow10[decimals - e], decimals, dst);
   }
   // m / 10^e has more decimals than print. Away from a half of the last
-  // printed decimal, the tiny error of the double cannot change the rounding,
-  // so round m / 10^e itself; exactly on a half, the side of the half on
-  // which the double lies decides, and only the exact path knows it.
-  bool on_half;
-  const uint64_t kept = RoundAwayDigits(value.mantissa, e - decimals, &on_half);
-  if (on_half) return FormatFixed(PackedDecimalValue(value), decimals, dst);
-  return FormatScaled(kept, decimals, dst);
+  // printed decimal, the tiny error of the double cannot change the
+  // rounding, so m / 10^e itself is rounded. Exactly on a half, the double
+  // lies on or above it, so it rounds up as the half itself would: for
+  // e = 1 the half is a double and 0.1 exceeds a tenth, so the product
+  // cannot round below it; from e = 2 on, 0.1^e made by repeated
+  // multiplication exceeds 10^-e by more than the product's rounding can
+  // take away. tools/exhaustive_check confirms it for every word.
+  return FormatScaled(RoundHalfUp(value.mantissa, e - decimals), decimals,
+                      dst);
 }
 
 }  // namespace dayfile

@@ -32,8 +32,9 @@ double IntPower(double x, int n);
 // The double the word stands for: m * IntPower(0.1 or 10.0, e).
 double PackedDecimalValue(PackedDecimal value);
 
-// Writes PackedDecimalValue(value) with `decimals` (0 to 2) decimals under the table's
-// number rule (the text FormatFixed gives, found mostly in integers).
+// Writes PackedDecimalValue(value) with `decimals` (0 to 2) decimals under
+// the table's number rule: the text FormatFixed gives, found in integer
+// arithmetic on the word alone.
 char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst);
 
 }  // namespace dayfile
