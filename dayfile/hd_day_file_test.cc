@@ -70,6 +70,28 @@ TEST(PackedDecimalTest, RandomWordsMatchReference) {
   }
 }
 
+// Words exactly on a half of the last printed decimal round up in integers;
+// the double of the word must agree, for every exponent and mantissa size.
+TEST(PackedDecimalTest, HalvesMatchReference) {
+  std::mt19937 random(5);
+  for (int decimals : {0, 2}) {
+    for (uint32_t e = decimals + 1; e <= 7; ++e) {
+      uint32_t unit = 1;
+      for (uint32_t i = static_cast<uint32_t>(decimals); i < e; ++i) unit *= 10;
+      for (int i = 0; i < 2000; ++i) {
+        const uint32_t limit = kPackedMantissaMask / unit;
+        const uint32_t kept = i < 10 ? static_cast<uint32_t>(i)
+                              : i < 20 ? limit - static_cast<uint32_t>(i - 9)
+                                       : static_cast<uint32_t>(random()) % limit;
+        const uint32_t word = Packed(true, e, kept * unit + unit / 2);
+        const double value = PackedDecimalValue(DecodePackedDecimal(word));
+        ASSERT_EQ(PackedText(word, decimals), reference::Fixed(value, decimals))
+            << std::hex << word << " with " << decimals;
+      }
+    }
+  }
+}
+
 TEST(HdDayFileTest, HeaderLinesAndRows) {
   const uint32_t words[6] = {Packed(true, 2, 1005), Packed(true, 2, 1100),
                              Packed(true, 3, 9950), Packed(true, 3, 125),
