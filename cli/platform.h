@@ -19,6 +19,10 @@ struct FileIdentity {
   uint64_t index;
 };
 
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.index == b.index;
+}
+
 struct InputFile {
   std::FILE* file;
   uint64_t size;
@@ -31,7 +35,11 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // Opens `name` for binary reading if it is a regular file. Directories,
 // FIFOs and devices are refused without blocking on them.
 bool OpenInput(const std::string& name, InputFile* input);
-void CloseInput(InputFile* input);
+// Both streams are plain stdio streams on every system.
+inline void CloseInput(InputFile* input) {
+  std::fclose(input->file);
+  input->file = nullptr;
+}
 
 // True when `name` exists and is the file `identity` names, through any
 // link or alias.
@@ -42,7 +50,10 @@ bool IsSameFile(const std::string& name, const FileIdentity& identity);
 std::FILE* CreateOutput(const std::string& name);
 
 // Closes an output; false if buffered bytes could not be written.
-bool CloseOutput(std::FILE* output);
+inline bool CloseOutput(std::FILE* output) {
+  const bool flushed = std::fflush(output) == 0;
+  return std::fclose(output) == 0 && flushed;
+}
 
 // Removes `name` if it is a regular file itself; a link is left alone, and
 // so is what it points to.

@@ -73,27 +73,16 @@ bool OpenInput(const std::string& name, InputFile* input) {
   return true;
 }
 
-void CloseInput(InputFile* input) {
-  std::fclose(input->file);
-  input->file = nullptr;
-}
-
 bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   struct stat st;
   if (stat(name.c_str(), &st) != 0) return false;
-  const FileIdentity other = IdentityOf(st);
-  return other.volume == identity.volume && other.index == identity.index;
+  return IdentityOf(st) == identity;
 }
 
 std::FILE* CreateOutput(const std::string& name) {
   const int fd = OpenNonBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return nullptr;
   return StreamOf(fd, "wb");
-}
-
-bool CloseOutput(std::FILE* output) {
-  const bool flushed = std::fflush(output) == 0;
-  return std::fclose(output) == 0 && flushed;
 }
 
 void RemoveOutput(const std::string& name) {

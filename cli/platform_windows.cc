@@ -149,11 +149,6 @@ bool OpenInput(const std::string& name, InputFile* input) {
   return true;
 }
 
-void CloseInput(InputFile* input) {
-  std::fclose(input->file);
-  input->file = nullptr;
-}
-
 bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   HANDLE handle = CreateFileW(
       Widen(name).c_str(), 0,
@@ -163,8 +158,7 @@ bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   FileIdentity other;
   const bool known = IdentityOf(handle, &other);
   CloseHandle(handle);
-  return known && other.volume == identity.volume &&
-         other.index == identity.index;
+  return known && other == identity;
 }
 
 std::FILE* CreateOutput(const std::string& name) {
@@ -173,11 +167,6 @@ std::FILE* CreateOutput(const std::string& name) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return StreamOf(handle, _O_WRONLY, "wb");
-}
-
-bool CloseOutput(std::FILE* output) {
-  const bool flushed = std::fflush(output) == 0;
-  return std::fclose(output) == 0 && flushed;
 }
 
 void RemoveOutput(const std::string& name) {
