@@ -1,5 +1,6 @@
 #include "dayfile/byte_stream.h"
 
+#include <algorithm>
 #include <string>
 
 #include "dayfile/csv_table.h"
