@@ -123,6 +123,13 @@ bool ScaleExactly(uint64_t mantissa, int exponent, int scale,
   return true;
 }
 
+// A positive finite value rounded to 17 significant digits:
+// value ~= digits * 10^(exponent - 16), with 10^16 <= digits < 10^17.
+struct Decimal17 {
+  uint64_t digits;
+  int exponent;
+};
+
 // to_chars rounds ties to even, ours go away from zero. Outside the decades
 // the exact path covers (values below 1e-11 or from 1e17 up) no double lies
 // exactly halfway between two 17-digit decimals, so both agree there.
@@ -232,8 +239,7 @@ char* WritePointed(const char* digits, int count, int decimals, char* dst) {
   return dst + decimals;
 }
 
-}  // namespace
-
+// Rounds a finite value > 0 to 17 significant digits, half away from zero.
 Decimal17 RoundTo17Digits(double value) {
   uint64_t mantissa;
   int exponent;
@@ -255,6 +261,8 @@ Decimal17 RoundTo17Digits(double value) {
   }
   return RoundWithToChars(value);
 }
+
+}  // namespace
 
 char* FormatScaled(uint64_t value, int decimals, char* dst) {
   if (decimals <= 0) return WriteDigits(value, dst);
@@ -321,10 +329,6 @@ char* FormatWholeFloat(float value, char* dst) {
   // Truncation is floor here: the value is positive.
   const double rounded = magnitude >= 16777216.0 ? magnitude : magnitude + 0.5;
   return WriteDigits(static_cast<uint64_t>(rounded), dst);
-}
-
-char* FormatUnsigned(uint64_t value, char* dst) {
-  return WriteDigits(value, dst);
 }
 
 char* FormatSigned(int64_t value, char* dst) {

@@ -35,16 +35,6 @@ constexpr size_t kMaxNumberText = 340;
 // The most decimals FormatFixed accepts.
 constexpr int kMaxDecimals = 17;
 
-// A positive finite value rounded to 17 significant digits:
-// value ~= digits * 10^(exponent - 16), with 10^16 <= digits < 10^17.
-struct Decimal17 {
-  uint64_t digits;
-  int exponent;
-};
-
-// Rounds a finite value > 0 to 17 significant digits, half away from zero.
-Decimal17 RoundTo17Digits(double value);
-
 // Writes `value` with `decimals` (0..kMaxDecimals) decimals under the table's
 // rule. NaN prints "nan", infinities "inf" and "-inf"; a negative value keeps
 // its sign even when it rounds to zero ("-0"), as printf does. Returns the end.
@@ -59,8 +49,7 @@ char* FormatWholeFloat(float value, char* dst);
 // `value * 10^-decimals` for an exact integer value, e.g. (125, 2) -> "1.25".
 char* FormatScaled(uint64_t value, int decimals, char* dst);
 
-// Decimal integers, as "%llu" and "%lld" print them.
-char* FormatUnsigned(uint64_t value, char* dst);
+// A decimal integer, as "%lld" prints it.
 char* FormatSigned(int64_t value, char* dst);
 
 // A signed integer zero-padded to at least `width` characters, sign included,
