@@ -3,5 +3,6 @@
 #include "cli/run.h"
 
 int main(int argc, char** argv) {
+  if (!platform::StartProcess()) return 1;
   return cli::RunReadZemlo(platform::Arguments(argc, argv));
 }

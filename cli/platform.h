@@ -1,6 +1,7 @@
-// What differs between Linux and Windows, behind one small seam: opening and
-// identifying files, removing a failed output, the console and the key wait.
-// Names are UTF-8 (on Linux, whatever bytes the system passed).
+// What differs between Linux and Windows, behind one small seam: starting
+// the process safely, opening and identifying files, the output being
+// written (which a failure or an interrupt removes), the console and the key
+// wait. Names are UTF-8 (on Linux, whatever bytes the system passed).
 #ifndef READZEMLO_CLI_PLATFORM_H_
 #define READZEMLO_CLI_PLATFORM_H_
 
@@ -29,6 +30,14 @@ struct InputFile {
   FileIdentity identity;
 };
 
+// Called first in main(). Opens any closed standard descriptor on the null
+// device, so no file can take a console's place; makes a broken console pipe
+// and a file-size limit fail writes instead of ending the process; and has
+// an interrupt from outside (Ctrl-C, kill, a closed terminal or console,
+// logoff) remove the output being written, put the terminal back and end the
+// process as that interrupt would. False if the process cannot run safely.
+bool StartProcess();
+
 // The command line as UTF-8 strings, the program's name first.
 std::vector<std::string> Arguments(int argc, char** argv);
 
@@ -45,19 +54,25 @@ inline void CloseInput(InputFile* input) {
 // link or alias.
 bool IsSameFile(const std::string& name, const FileIdentity& identity);
 
+// The output being written. CreateOutput makes a file the one pending
+// output; until KeepOutput or RemoveOutput, an interrupt removes it. Only
+// one output is pending at a time.
+
 // Creates or truncates `name` for binary writing; null on failure. Never
-// blocks, even on a FIFO.
+// blocks, even on a FIFO. There is no moment at which the file exists and an
+// interrupt would not know it.
 std::FILE* CreateOutput(const std::string& name);
 
-// Closes an output; false if buffered bytes could not be written.
-inline bool CloseOutput(std::FILE* output) {
-  const bool flushed = std::fflush(output) == 0;
-  return std::fclose(output) == 0 && flushed;
-}
+// Closes the pending output; false if buffered bytes could not be written.
+// It stays pending.
+bool CloseOutput(std::FILE* output);
 
-// Removes `name` if it is a regular file itself; a link is left alone, and
-// so is what it points to.
-void RemoveOutput(const std::string& name);
+// The pending output is whole: nothing removes it any more.
+void KeepOutput();
+
+// Removes the pending output if its name still names that regular file; a
+// link is left alone, and so is what it points to.
+void RemoveOutput();
 
 // Console text on standard output and standard error.
 void WriteOut(const std::string& text);

@@ -52,10 +52,11 @@ Next ConvertInto(const std::string& input_name, platform::InputFile* input,
   } else if (result == dayfile::ConvertResult::kWriteFailed || !closed) {
     Print("can't write file " + output_name + "\n");
   } else {
+    platform::KeepOutput();
     return Next::kGoOn;
   }
   // A half-written table must not pass for a whole one.
-  platform::RemoveOutput(output_name);
+  platform::RemoveOutput();
   return Next::kFail;
 }
 

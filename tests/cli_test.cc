@@ -47,10 +47,22 @@ struct Result {
   std::string out;
   std::string err;
   int status = -1;  // exit status, or -1 if killed or timed out
+  int signal = 0;   // the signal that ended the process, if one did
 };
 
+// How the binary is started, beyond its arguments.
 struct Limits {
-  long file_size = -1;  // RLIMIT_FSIZE in bytes, -1 for none
+  long file_size = -1;      // RLIMIT_FSIZE in bytes, -1 for none
+  bool closed_std = false;  // descriptors 0, 1 and 2 closed, as some
+                            // schedulers start programs
+  int out_pipe_size = 0;    // the console pipe's capacity, 0 for the default
+};
+
+// A started binary, with the read ends of its console pipes.
+struct Child {
+  pid_t pid = -1;
+  int out_fd = -1;
+  int err_fd = -1;
 };
 
 std::string ReadFile(const std::string& path) {
@@ -69,14 +81,30 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-// Drains both pipes until the child closes them, for at most ten seconds:
-// a run that blocks fails the test instead of hanging it.
-Result Collect(pid_t pid, int out_fd, int err_fd) {
+off_t SizeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+// Waits until `path` holds at least `size` bytes, for at most ten seconds.
+bool WaitForSize(const std::string& path, off_t size) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (SizeOf(path) < size) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return true;
+}
+
+// Drains both pipes (a closed one is -1) until the child closes them, for at
+// most ten seconds: a run that blocks fails the test instead of hanging it.
+Result Collect(Child child) {
   Result r;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  struct pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  int open_fds = 2;
+  struct pollfd fds[2] = {{child.out_fd, POLLIN, 0}, {child.err_fd, POLLIN, 0}};
+  int open_fds = (child.out_fd >= 0) + (child.err_fd >= 0);
   while (open_fds > 0 && std::chrono::steady_clock::now() < deadline) {
     if (poll(fds, 2, 100) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
@@ -95,10 +123,11 @@ Result Collect(pid_t pid, int out_fd, int err_fd) {
   for (auto& f : fds) {
     if (f.fd >= 0) close(f.fd);
   }
-  if (open_fds > 0) kill(pid, SIGKILL);
+  if (open_fds > 0) kill(child.pid, SIGKILL);
   int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
+  waitpid(child.pid, &wstatus, 0);
   r.status = (open_fds == 0 && WIFEXITED(wstatus)) ? WEXITSTATUS(wstatus) : -1;
+  if (open_fds == 0 && WIFSIGNALED(wstatus)) r.signal = WTERMSIG(wstatus);
   return r;
 }
 
@@ -122,22 +151,31 @@ class CliTest : public ::testing::Test {
     return ReadFile(Path(name));
   }
 
-  // Runs the binary in the test's directory with standard input from
-  // /dev/null.
-  Result Run(const std::vector<std::string>& args, Limits limits = {}) const {
+  // Starts the binary in the test's directory with standard input from
+  // /dev/null. Signals keep the dispositions the test runner has.
+  Child Start(const std::vector<std::string>& args, Limits limits = {}) const {
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
+    if (limits.out_pipe_size > 0) {
+      fcntl(out_pipe[1], F_SETPIPE_SZ, limits.out_pipe_size);
+    }
     const pid_t pid = fork();
     if (pid == 0) {
-      dup2(out_pipe[1], 1);
-      dup2(err_pipe[1], 2);
-      const int null_fd = open("/dev/null", O_RDONLY);
-      dup2(null_fd, 0);
-      close(out_pipe[0]);
-      close(err_pipe[0]);
+      if (limits.closed_std) {
+        close(0);
+        close(1);
+        close(2);
+      } else {
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        const int null_fd = open("/dev/null", O_RDONLY);
+        dup2(null_fd, 0);
+      }
+      for (const int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+        if (fd > 2) close(fd);
+      }
       if (chdir(dir_.c_str()) != 0) _exit(127);
       if (limits.file_size >= 0) {
-        signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
         struct rlimit rl = {static_cast<rlim_t>(limits.file_size),
                             static_cast<rlim_t>(limits.file_size)};
         setrlimit(RLIMIT_FSIZE, &rl);
@@ -155,7 +193,11 @@ class CliTest : public ::testing::Test {
     }
     close(out_pipe[1]);
     close(err_pipe[1]);
-    return Collect(pid, out_pipe[0], err_pipe[0]);
+    return {pid, out_pipe[0], err_pipe[0]};
+  }
+
+  Result Run(const std::vector<std::string>& args, Limits limits = {}) const {
+    return Collect(Start(args, limits));
   }
 
   std::string dir_;
@@ -323,6 +365,59 @@ TEST_F(CliTest, HugeInputIsCountedIn64Bits) {
   EXPECT_FALSE(Exists(Path("huge.csv")));
 }
 
+// Stopped from outside in the middle of a long file, by each signal a user,
+// a scheduler or a closed terminal sends: no partial table stays behind, a
+// table finished earlier in the run is whole, and the caller sees the signal.
+TEST_F(CliTest, InterruptRemovesThePartialTable) {
+  SKIP_UNDER_WINE("a POSIX signal; the Windows console has its own test");
+  Write("small.day", kRecordA);
+  Write("big.day", "");
+  // Four million records of zeros, sparse: a table of 144 MB.
+  ASSERT_EQ(truncate(Path("big.day").c_str(), off_t{4000000} * 32), 0);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    Write("big.csv", "an older table");
+    unlink(Path("small.csv").c_str());
+    const Child child = Start({"big.day", "small.day"});
+    ASSERT_TRUE(WaitForSize(Path("big.csv"), 4 << 20)) << sig;
+    kill(child.pid, sig);
+    const Result r = Collect(child);
+    EXPECT_EQ(r.signal, sig);
+    EXPECT_EQ(r.out, "small.day\niFileLen:1\nbig.day\niFileLen:4000000\n") << sig;
+    EXPECT_FALSE(Exists(Path("big.csv"))) << sig;
+    EXPECT_EQ(Read("small.csv"), kHeader + kRowA) << sig;
+  }
+}
+
+// `ReadZemlo *.day | head -1`: the console goes away after its first byte,
+// and every table is still written whole.
+TEST_F(CliTest, ConsoleThatGoesAwayDoesNotStopTheRun) {
+  std::vector<std::string> args;
+  for (int i = 0; i < 400; ++i) {  // more console text than the pipe holds
+    args.push_back("f" + std::to_string(1000 + i) + ".day");
+    Write(args.back(), kRecordA);
+  }
+  Child child = Start(args, Limits{-1, false, 4096});
+  char first;
+  ASSERT_EQ(read(child.out_fd, &first, 1), 1);
+  close(child.out_fd);
+  child.out_fd = -1;
+  const Result r = Collect(child);
+  EXPECT_EQ(r.status, 0);
+  for (int i = 0; i < 400; ++i) {
+    EXPECT_EQ(Read("f" + std::to_string(1000 + i) + ".csv"), kHeader + kRowA)
+        << i;
+  }
+}
+
+// Started with no standard descriptors at all: the input and output must
+// not take the console's numbers, or console text lands in the table.
+TEST_F(CliTest, ClosedStandardDescriptors) {
+  Write("a.day", kRecordA + kRecordB);
+  const Result r = Run({"a.day"}, Limits{-1, true, 0});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Read("a.csv"), kHeader + kRowA + kRowB);
+}
+
 TEST_F(CliTest, LongNames) {
   const std::string name(200, 'n');
   ASSERT_EQ(mkdir(Path(name).c_str(), 0755), 0);
@@ -399,20 +494,15 @@ TEST_F(CliTest, BundledExamples) {
   }
 }
 
-// On a terminal the run waits for one key, needs no Enter, echoes nothing
-// and leaves the terminal as it found it.
-TEST_F(CliTest, KeyWaitOnTerminal) {
-  SKIP_UNDER_WINE("a pseudo-terminal is no Windows console");
-  int master;
-  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(dir_.c_str()) != 0) _exit(127);
-    execl(READZEMLO_BINARY, READZEMLO_BINARY, static_cast<char*>(nullptr));
-    _exit(127);
-  }
+// The binary without arguments on a pseudo-terminal, and what it printed.
+struct Terminal {
+  pid_t pid = -1;
+  int master = -1;
   std::string seen;
-  auto read_until = [&](const std::string& want) {
+
+  // Reads until `want` has been printed, the child closes the terminal, or
+  // ten seconds pass; true when `want` came.
+  bool ReadUntil(const std::string& want) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (seen.find(want) == std::string::npos &&
@@ -426,24 +516,66 @@ TEST_F(CliTest, KeyWaitOnTerminal) {
       }
     }
     return seen.find(want) != std::string::npos;
-  };
-  ASSERT_TRUE(read_until("Using default name:example.day")) << seen;
+  }
+  tcflag_t LocalModes() const {
+    struct termios t;
+    return tcgetattr(master, &t) == 0 ? t.c_lflag : 0;
+  }
+};
+
+Terminal StartOnTerminal(const std::string& dir) {
+  Terminal t;
+  t.pid = forkpty(&t.master, nullptr, nullptr, nullptr);
+  if (t.pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    execl(READZEMLO_BINARY, READZEMLO_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return t;
+}
+
+// On a terminal the run waits for one key, needs no Enter, echoes nothing
+// and leaves the terminal as it found it.
+TEST_F(CliTest, KeyWaitOnTerminal) {
+  SKIP_UNDER_WINE("a pseudo-terminal is no Windows console");
+  Terminal t = StartOnTerminal(dir_);
+  ASSERT_GE(t.pid, 0);
+  ASSERT_TRUE(t.ReadUntil("Using default name:example.day")) << t.seen;
   // Still waiting: the key has not come yet.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   int wstatus = 0;
-  EXPECT_EQ(waitpid(pid, &wstatus, WNOHANG), 0);
-  struct termios during;
-  ASSERT_EQ(tcgetattr(master, &during), 0);
-  EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
-  ASSERT_EQ(write(master, "k", 1), 1);
-  read_until("never printed");  // drains until the child closes the pty
-  ASSERT_EQ(waitpid(pid, &wstatus, 0), pid);
+  EXPECT_EQ(waitpid(t.pid, &wstatus, WNOHANG), 0);
+  EXPECT_EQ(t.LocalModes() & (ICANON | ECHO), 0u);
+  ASSERT_EQ(write(t.master, "k", 1), 1);
+  t.ReadUntil("never printed");  // drains until the child closes the pty
+  ASSERT_EQ(waitpid(t.pid, &wstatus, 0), t.pid);
   EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
-  EXPECT_EQ(seen.find('k'), std::string::npos) << "the key was echoed";
-  struct termios after;
-  ASSERT_EQ(tcgetattr(master, &after), 0);
-  EXPECT_EQ(after.c_lflag & (ICANON | ECHO), ICANON | ECHO);
-  close(master);
+  EXPECT_EQ(t.seen.find('k'), std::string::npos) << "the key was echoed";
+  EXPECT_EQ(t.LocalModes() & (ICANON | ECHO), ICANON | ECHO);
+  close(t.master);
+}
+
+// Killed while it waits for the key: the terminal gets its echo and line
+// mode back.
+TEST_F(CliTest, InterruptDuringKeyWaitRestoresTheTerminal) {
+  SKIP_UNDER_WINE("a pseudo-terminal is no Windows console");
+  Terminal t = StartOnTerminal(dir_);
+  ASSERT_GE(t.pid, 0);
+  ASSERT_TRUE(t.ReadUntil("Using default name:example.day")) << t.seen;
+  // The settings change right after the text: wait for them, not a guess.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while ((t.LocalModes() & ECHO) != 0 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(t.LocalModes() & (ICANON | ECHO), 0u);
+  kill(t.pid, SIGTERM);
+  int wstatus = 0;
+  ASSERT_EQ(waitpid(t.pid, &wstatus, 0), t.pid);
+  EXPECT_TRUE(WIFSIGNALED(wstatus) && WTERMSIG(wstatus) == SIGTERM);
+  EXPECT_EQ(t.LocalModes() & (ICANON | ECHO), ICANON | ECHO);
+  close(t.master);
 }
 
 }  // namespace
