@@ -1,6 +1,6 @@
 // The platform seam on Windows: wide-character file names, file identity by
-// volume serial and file index, wildcard expansion, console text and the
-// console key wait.
+// volume serial and file index, wildcard expansion, the output that a
+// console interrupt removes, console text and the console key wait.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -9,6 +9,67 @@
 
 namespace platform {
 namespace {
+
+// What the console control handler may have to undo. It runs on a thread of
+// its own while the main thread may still write the output, so both take
+// the lock.
+struct PendingOutput {
+  CRITICAL_SECTION lock;
+  std::wstring name;
+  HANDLE handle = nullptr;  // open until CloseOutput
+  bool pending = false;
+  bool removable = false;   // the name is a file itself, not a link
+  HANDLE console_input = nullptr;
+  DWORD saved_mode = 0;
+  bool mode_changed = false;
+};
+PendingOutput g_state;
+
+struct Locked {
+  Locked() { EnterCriticalSection(&g_state.lock); }
+  ~Locked() { LeaveCriticalSection(&g_state.lock); }
+};
+
+bool IsRemovable(const std::wstring& name) {
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                         FILE_ATTRIBUTE_DEVICE));
+}
+
+// Ctrl-C, Ctrl-Break, a closed console window, logoff and shutdown: remove
+// the pending output, put the console input mode back, and end as a program
+// stopped by Ctrl-C does, never with 0.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      break;
+    default:
+      return FALSE;
+  }
+  EnterCriticalSection(&g_state.lock);  // held until the process is gone
+  if (g_state.pending && g_state.removable) {
+    if (g_state.handle != nullptr) {
+      // The main thread holds the file open without FILE_SHARE_DELETE, so
+      // the name cannot be deleted; the handle can be marked instead, and
+      // the file goes when the process ends.
+      FILE_DISPOSITION_INFO info = {TRUE};
+      SetFileInformationByHandle(g_state.handle, FileDispositionInfo, &info,
+                                 sizeof info);
+    } else {
+      DeleteFileW(g_state.name.c_str());
+    }
+  }
+  if (g_state.mode_changed) {
+    SetConsoleMode(g_state.console_input, g_state.saved_mode);
+  }
+  TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  return TRUE;
+}
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return std::wstring();
@@ -112,6 +173,14 @@ void WriteHandle(DWORD which, const std::string& text) {
 
 }  // namespace
 
+bool StartProcess() {
+  InitializeCriticalSection(&g_state.lock);
+  // A missing standard handle needs nothing: console text then goes nowhere,
+  // since it is written to the handles, never to descriptor numbers. An
+  // inherited "ignore Ctrl-C" stays in force: the handler is not called.
+  return SetConsoleCtrlHandler(OnConsoleControl, TRUE) != 0;
+}
+
 std::vector<std::string> Arguments(int, char**) {
   // The wide command line: argv holds names in the ANSI code page, which
   // loses every character outside it.
@@ -162,21 +231,48 @@ bool IsSameFile(const std::string& name, const FileIdentity& identity) {
 }
 
 std::FILE* CreateOutput(const std::string& name) {
-  HANDLE handle = CreateFileW(Widen(name).c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring wide = Widen(name);
+  Locked locked;  // the handler waits until the file is known
+  // DELETE lets an interrupt mark the open file for deletion. A reader that
+  // holds the old table without sharing deletion refuses it; then the table
+  // is still written, as before, but an interrupt cannot remove it.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const DWORD kAccess[] = {GENERIC_WRITE | DELETE, GENERIC_WRITE};
+  for (const DWORD access : kAccess) {
+    handle = CreateFileW(wide.c_str(), access, FILE_SHARE_READ, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE ||
+        GetLastError() != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+  }
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return StreamOf(handle, _O_WRONLY, "wb");
+  std::FILE* file = StreamOf(handle, _O_WRONLY, "wb");
+  if (file == nullptr) return nullptr;
+  g_state.name = wide;
+  g_state.handle = handle;
+  g_state.pending = true;
+  g_state.removable = IsRemovable(wide);
+  return file;
 }
 
-void RemoveOutput(const std::string& name) {
-  const std::wstring wide = Widen(name);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                      FILE_ATTRIBUTE_DEVICE))) {
-    DeleteFileW(wide.c_str());
-  }
+bool CloseOutput(std::FILE* output) {
+  Locked locked;
+  const bool flushed = std::fflush(output) == 0;
+  const bool closed = std::fclose(output) == 0;
+  g_state.handle = nullptr;
+  return closed && flushed;
+}
+
+void KeepOutput() {
+  Locked locked;
+  g_state.pending = false;
+}
+
+void RemoveOutput() {
+  Locked locked;
+  if (g_state.pending && g_state.removable) DeleteFileW(g_state.name.c_str());
+  g_state.pending = false;
 }
 
 void WriteOut(const std::string& text) { WriteHandle(STD_OUTPUT_HANDLE, text); }
@@ -188,6 +284,12 @@ void WaitForKey() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD saved;
   if (input == INVALID_HANDLE_VALUE || !GetConsoleMode(input, &saved)) return;
+  {
+    Locked locked;  // an interrupt from here on puts the mode back
+    g_state.console_input = input;
+    g_state.saved_mode = saved;
+    g_state.mode_changed = true;
+  }
   SetConsoleMode(input, saved & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
   for (;;) {
     INPUT_RECORD record;
@@ -195,7 +297,9 @@ void WaitForKey() {
     if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) break;
     if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) break;
   }
+  Locked locked;
   SetConsoleMode(input, saved);
+  g_state.mode_changed = false;
 }
 
 }  // namespace platform

@@ -162,9 +162,12 @@ class CliTest : public ::testing::Test {
     const pid_t pid = fork();
     if (pid == 0) {
       if (limits.closed_std) {
-        close(0);
-        close(1);
-        close(2);
+        // Wine's own start-up breaks ("Protocol error") when descriptor 0
+        // is closed with another, before the program runs; it then gets
+        // no standard output or error handle at all.
+        const int first = WindowsExe() != nullptr ? 1 : 0;
+        if (first == 1) dup2(open("/dev/null", O_RDONLY), 0);
+        for (int fd = first; fd <= 2; ++fd) close(fd);
       } else {
         dup2(out_pipe[1], 1);
         dup2(err_pipe[1], 2);
@@ -328,7 +331,13 @@ TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
   }
 }
 
+// A file-size limit is a POSIX one: it ends Wine itself by SIGXFSZ, and a
+// Windows program never meets it.
+#define SKIP_FILE_SIZE_LIMIT_UNDER_WINE() \
+  SKIP_UNDER_WINE("SIGXFSZ ends Wine itself; Windows has no such limit")
+
 TEST_F(CliTest, FailedWriteIsReportedAndRemoved) {
+  SKIP_FILE_SIZE_LIMIT_UNDER_WINE();
   std::string big;
   for (int i = 0; i < 2000; ++i) big += kRecordA;
   Write("first.day", kRecordA);
@@ -356,6 +365,7 @@ TEST_F(CliTest, FailedWriteThroughLinkKeepsTheLink) {
 // is cut off early by a file size limit, which also shows the write failure
 // after a long run.
 TEST_F(CliTest, HugeInputIsCountedIn64Bits) {
+  SKIP_FILE_SIZE_LIMIT_UNDER_WINE();
   const std::string name = Path("huge.day");
   Write("huge.day", "");
   ASSERT_EQ(truncate(name.c_str(), (int64_t{1} << 32) + 64), 0);
