@@ -12,7 +12,7 @@ case ${1:-build} in
   bench) packages="$packages libbenchmark-dev python3" ;;
   test) packages="$packages libgtest-dev libbenchmark-dev python3 clang
           libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev
-          groff man-db unzip tmux" ;;
+          groff man-db unzip tmux lintian" ;;
   *) echo "usage: setup.sh [build|bench|test]" >&2; exit 2 ;;
 esac
 missing=""
