@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "cli/platform.h"
+#include "cli/windows_path.h"
 
 namespace platform {
 namespace {
@@ -92,6 +93,11 @@ std::string Narrow(const std::wstring& wide) {
   return utf8;
 }
 
+// A UTF-8 name in the form the wide-character calls take at any length.
+std::wstring SystemName(const std::string& utf8) {
+  return ExtendedLengthPath(Widen(utf8));
+}
+
 bool IdentityOf(HANDLE handle, FileIdentity* identity) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return false;
@@ -121,7 +127,10 @@ std::FILE* StreamOf(HANDLE handle, int flags, const char* mode) {
 
 // Windows shells pass wildcards through: expand each argument holding * or
 // ? to the names it matches, in the order the system lists them, keeping
-// the directory part. An argument that matches nothing stays as it is.
+// the directory part. The system also matches the pattern against each
+// file's 8.3 short name ("*.day" finds "b.dayz" as "B~1.DAY"), so only the
+// long names that match it are kept. An argument that matches nothing stays
+// as it is.
 void AppendExpanded(const std::wstring& argument,
                     std::vector<std::string>* args) {
   if (argument.find_first_of(L"*?") == std::wstring::npos) {
@@ -131,17 +140,20 @@ void AppendExpanded(const std::wstring& argument,
   const size_t slash = argument.find_last_of(L"\\/:");
   std::wstring directory;
   if (slash != std::wstring::npos) directory = argument.substr(0, slash + 1);
+  const std::wstring pattern = argument.substr(directory.size());
+  const size_t before = args->size();
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(argument.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    args->push_back(Narrow(argument));
-    return;
+  HANDLE search = FindFirstFileW(ExtendedLengthPath(argument).c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L".." && MatchesWildcard(pattern, name)) {
+        args->push_back(Narrow(directory + name));
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
   }
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") args->push_back(Narrow(directory + name));
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  if (args->size() == before) args->push_back(Narrow(argument));
 }
 
 bool IsConsole(HANDLE handle) {
@@ -159,11 +171,20 @@ void WriteHandle(DWORD which, const std::string& text) {
                   &written, nullptr);
     return;
   }
+  // Redirected to a file or a pipe, text ends its lines in CR LF, as a
+  // Windows program's text output does: batch files and older tools that
+  // read such logs expect it.
+  std::string lines;
+  lines.reserve(text.size() + 4);
+  for (const char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
   size_t done = 0;
-  while (done < text.size()) {
+  while (done < lines.size()) {
     DWORD written = 0;
-    if (!WriteFile(handle, text.data() + done,
-                   static_cast<DWORD>(text.size() - done), &written, nullptr) ||
+    if (!WriteFile(handle, lines.data() + done,
+                   static_cast<DWORD>(lines.size() - done), &written, nullptr) ||
         written == 0) {
       return;
     }
@@ -200,7 +221,7 @@ std::vector<std::string> Arguments(int, char**) {
 }
 
 bool OpenInput(const std::string& name, InputFile* input) {
-  HANDLE handle = CreateFileW(Widen(name).c_str(), GENERIC_READ,
+  HANDLE handle = CreateFileW(SystemName(name).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -220,7 +241,7 @@ bool OpenInput(const std::string& name, InputFile* input) {
 
 bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   HANDLE handle = CreateFileW(
-      Widen(name).c_str(), 0,
+      SystemName(name).c_str(), 0,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -231,7 +252,7 @@ bool IsSameFile(const std::string& name, const FileIdentity& identity) {
 }
 
 std::FILE* CreateOutput(const std::string& name) {
-  const std::wstring wide = Widen(name);
+  const std::wstring wide = SystemName(name);
   Locked locked;  // the handler waits until the file is known
   // DELETE lets an interrupt mark the open file for deletion. A reader that
   // holds the old table without sharing deletion refuses it; then the table

@@ -43,6 +43,17 @@ const char* WindowsExe() {
 #define SKIP_UNDER_WINE(why) \
   if (WindowsExe() != nullptr) GTEST_SKIP() << why
 
+// Console text as it reaches a pipe: on Windows every line ends in CR LF.
+std::string Console(const std::string& text) {
+  if (WindowsExe() == nullptr) return text;
+  std::string lines;
+  for (const char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  return lines;
+}
+
 struct Result {
   std::string out;
   std::string err;
@@ -224,7 +235,7 @@ const std::string kHdRow = "-2024/-1/-2,0.13,1.25,125.00,500.00,3,7000\r\n";
 
 TEST_F(CliTest, NoArgumentsAndNoDefaultFile) {
   const Result r = Run({});
-  EXPECT_EQ(r.out, kUsage);
+  EXPECT_EQ(r.out, Console(kUsage));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   EXPECT_FALSE(Exists(Path("exmaple.csv")));
@@ -233,7 +244,7 @@ TEST_F(CliTest, NoArgumentsAndNoDefaultFile) {
 TEST_F(CliTest, NoArgumentsConvertsTheDefaultFile) {
   Write("example.day", kRecordA + kRecordB);
   const Result r = Run({});
-  EXPECT_EQ(r.out, kUsage + "iFileLen:2\n");
+  EXPECT_EQ(r.out, Console(kUsage + "iFileLen:2\n"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Read("exmaple.csv"), kHeader + kRowA + kRowB);
 }
@@ -242,9 +253,9 @@ TEST_F(CliTest, ConvertsLastArgumentFirstAndSkipsMissingInputs) {
   Write("a.day", kRecordA);
   Write("b.DAY", SomeHdFile());
   const Result r = Run({"a.day", "missing.day", "b.DAY"});
-  EXPECT_EQ(r.out, "b.DAY\n" + kHdConsole + "missing.day\n" +
+  EXPECT_EQ(r.out, Console("b.DAY\n" + kHdConsole + "missing.day\n" +
                        "can't open file missing.day\n" + "a.day\n" +
-                       "iFileLen:1\n");
+                       "iFileLen:1\n"));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Read("a.csv"), kHeader + kRowA);
@@ -255,7 +266,7 @@ TEST_F(CliTest, ConvertsLastArgumentFirstAndSkipsMissingInputs) {
 TEST_F(CliTest, EmptyInputGivesEmptyTable) {
   Write("empty.day", "");
   const Result r = Run({"empty.day"});
-  EXPECT_EQ(r.out, "empty.day\n");
+  EXPECT_EQ(r.out, Console("empty.day\n"));
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(Exists(Path("empty.csv")));
   EXPECT_EQ(Read("empty.csv"), "");
@@ -265,7 +276,7 @@ TEST_F(CliTest, CsvInputIsRefused) {
   Write("first.day", kRecordA);
   Write("data.csv", "keep");
   const Result r = Run({"first.day", "data.csv"});
-  EXPECT_EQ(r.out, "data.csv\n");
+  EXPECT_EQ(r.out, Console("data.csv\n"));
   EXPECT_EQ(r.err, "Input and output filenames (data.csv) are the same.");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(Read("data.csv"), "keep");
@@ -277,7 +288,7 @@ TEST_F(CliTest, OutputThatCannotBeCreatedEndsTheRun) {
   Write("z.day", kRecordA);
   ASSERT_EQ(mkdir(Path("z.csv").c_str(), 0755), 0);
   const Result r = Run({"first.day", "z.day"});
-  EXPECT_EQ(r.out, "z.day\ncan't open file z.csv\n");
+  EXPECT_EQ(r.out, Console("z.day\ncan't open file z.csv\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(Exists(Path("first.csv")));
 }
@@ -286,7 +297,7 @@ TEST_F(CliTest, DefaultOutputThatCannotBeCreated) {
   Write("example.day", kRecordA);
   ASSERT_EQ(mkdir(Path("exmaple.csv").c_str(), 0755), 0);
   const Result r = Run({});
-  EXPECT_EQ(r.out, kUsage + "can't open file exmaple.csv\n");
+  EXPECT_EQ(r.out, Console(kUsage + "can't open file exmaple.csv\n"));
   EXPECT_EQ(r.status, 0);
 }
 
@@ -306,7 +317,7 @@ TEST_F(CliTest, NonRegularInputsAreSkipped) {
                    "pipe.day\ncan't open file pipe.day\n" + expected_out;
   }
   const Result r = Run(args);
-  EXPECT_EQ(r.out, expected_out + "good.day\niFileLen:1\n");
+  EXPECT_EQ(r.out, Console(expected_out + "good.day\niFileLen:1\n"));
   EXPECT_EQ(r.status, 0);
   EXPECT_FALSE(Exists(Path("dir.csv")));
   EXPECT_FALSE(Exists(Path("pipe.csv")));
@@ -323,7 +334,7 @@ TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
     const std::string input = std::string(name) + ".day";
     const std::string before = Read(input);
     const Result r = Run({input});
-    EXPECT_EQ(r.out, input + "\n");
+    EXPECT_EQ(r.out, Console(input + "\n"));
     EXPECT_EQ(r.err, "Input and output filenames (" + std::string(name) +
                          ".csv) are the same.");
     EXPECT_EQ(r.status, 1);
@@ -343,7 +354,8 @@ TEST_F(CliTest, FailedWriteIsReportedAndRemoved) {
   Write("first.day", kRecordA);
   Write("big.day", big);
   const Result r = Run({"first.day", "big.day"}, Limits{10000});
-  EXPECT_EQ(r.out, "big.day\niFileLen:2000\ncan't write file big.csv\n");
+  EXPECT_EQ(r.out,
+            Console("big.day\niFileLen:2000\ncan't write file big.csv\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(Exists(Path("big.csv")));
   EXPECT_FALSE(Exists(Path("first.csv")));
@@ -355,7 +367,8 @@ TEST_F(CliTest, FailedWriteThroughLinkKeepsTheLink) {
   Write("full.day", kRecordA);
   ASSERT_EQ(symlink("/dev/full", Path("full.csv").c_str()), 0);
   const Result r = Run({"full.day"});
-  EXPECT_EQ(r.out, "full.day\niFileLen:1\ncan't write file full.csv\n");
+  EXPECT_EQ(r.out,
+            Console("full.day\niFileLen:1\ncan't write file full.csv\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Exists(Path("full.csv")));
   EXPECT_TRUE(Exists("/dev/full"));
@@ -370,7 +383,8 @@ TEST_F(CliTest, HugeInputIsCountedIn64Bits) {
   Write("huge.day", "");
   ASSERT_EQ(truncate(name.c_str(), (int64_t{1} << 32) + 64), 0);
   const Result r = Run({"huge.day"}, Limits{1 << 20});
-  EXPECT_EQ(r.out, "huge.day\niFileLen:134217730\ncan't write file huge.csv\n");
+  EXPECT_EQ(r.out, Console("huge.day\niFileLen:134217730\n"
+                           "can't write file huge.csv\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(Exists(Path("huge.csv")));
 }
@@ -392,7 +406,8 @@ TEST_F(CliTest, InterruptRemovesThePartialTable) {
     kill(child.pid, sig);
     const Result r = Collect(child);
     EXPECT_EQ(r.signal, sig);
-    EXPECT_EQ(r.out, "small.day\niFileLen:1\nbig.day\niFileLen:4000000\n") << sig;
+    EXPECT_EQ(r.out, "small.day\niFileLen:1\nbig.day\niFileLen:4000000\n")
+        << sig;
     EXPECT_FALSE(Exists(Path("big.csv"))) << sig;
     EXPECT_EQ(Read("small.csv"), kHeader + kRowA) << sig;
   }
@@ -434,7 +449,7 @@ TEST_F(CliTest, LongNames) {
   const std::string input = name + "/" + name + ".day";
   Write(input, kRecordA);
   const Result r = Run({input});
-  EXPECT_EQ(r.out, input + "\niFileLen:1\n");
+  EXPECT_EQ(r.out, Console(input + "\niFileLen:1\n"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Read(name + "/" + name + ".csv"), kHeader + kRowA);
 }
@@ -445,7 +460,8 @@ TEST_F(CliTest, ShortFileAfterLongerOne) {
   Write("short.day", "hd1");
   Write("long.day", SomeHdFile());
   const Result r = Run({"short.day", "long.day"});
-  EXPECT_EQ(r.out, "long.day\n" + kHdConsole + "short.day\niFileLen:0\n");
+  EXPECT_EQ(r.out,
+            Console("long.day\n" + kHdConsole + "short.day\niFileLen:0\n"));
   EXPECT_EQ(Read("short.csv"),
             kHeader + "0323/69/68,0.00,0.00,0.00,0.00,0,0\r\n");
 }
@@ -457,7 +473,7 @@ TEST_F(CliTest, NamesOutsideAscii) {
   ASSERT_EQ(mkdir(Path(folder).c_str(), 0755), 0);
   Write(folder + "/" + stem + ".day", kRecordA);
   const Result r = Run({folder + "/" + stem + ".day"});
-  EXPECT_EQ(r.out, folder + "/" + stem + ".day\niFileLen:1\n");
+  EXPECT_EQ(r.out, Console(folder + "/" + stem + ".day\niFileLen:1\n"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Read(folder + "/" + stem + ".csv"), kHeader + kRowA);
 }
@@ -466,15 +482,21 @@ TEST_F(CliTest, NamesOutsideAscii) {
 TEST_F(CliTest, WildcardsAreExpandedOnWindows) {
   if (WindowsExe() == nullptr) GTEST_SKIP() << "POSIX shells expand them";
   Write("a.day", kRecordA);
-  Write("b.day", kRecordB);
+  Write("B.DAY", kRecordB);  // letter case does not matter
   Write("other.txt", "not a day file");
+  // Their short names end in .DAY too, but "*.day" means the long names.
+  for (const char* name : {"c.dayz", "d.days", "longer name file.dayold"}) {
+    Write(name, kRecordA);
+  }
   const Result r = Run({"*.day"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Read("a.csv"), kHeader + kRowA);
-  EXPECT_EQ(Read("b.csv"), kHeader + kRowB);
-  EXPECT_FALSE(Exists(Path("other.csv")));
+  EXPECT_EQ(Read("B.csv"), kHeader + kRowB);
+  for (const char* name : {"other", "c", "d", "longer name file"}) {
+    EXPECT_FALSE(Exists(Path(std::string(name) + ".csv"))) << name;
+  }
   const Result none = Run({"*.nothing"});
-  EXPECT_EQ(none.out, "*.nothing\ncan't open file *.nothing\n");
+  EXPECT_EQ(none.out, Console("*.nothing\ncan't open file *.nothing\n"));
 }
 
 // On a case-insensitive file system A.CSV and a.csv are one file: the
@@ -483,7 +505,7 @@ TEST_F(CliTest, CaseOnlyNameClashOnWindows) {
   if (WindowsExe() == nullptr) GTEST_SKIP() << "needs case-insensitive names";
   Write("a.csv", kRecordA);
   const Result r = Run({"A.CSV"});
-  EXPECT_EQ(r.out, "A.CSV\n");
+  EXPECT_EQ(r.out, Console("A.CSV\n"));
   EXPECT_EQ(r.err, "Input and output filenames (A.csv) are the same.");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(Read("a.csv"), kRecordA);

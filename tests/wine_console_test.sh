@@ -11,6 +11,8 @@ examples=$(cd "$2" && pwd)
 golden=$(cd "$3" && pwd)
 work=$(mktemp -d)
 socket=readzemlo_console_$$  # a tmux server of our own, with our environment
+# Wine and tmux both speak the locale's character set to the terminal.
+export LANG=C.UTF-8
 passed=0
 failed=0
 trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -49,7 +51,7 @@ check() {  # check LABEL COMMAND...
 # followed by a marker that shows its exit status.
 run() {
   session=$1
-  tmux -L "$socket" new-session -d -s "$session" -x 160 -y 40 -c "$2" sh
+  tmux -u -L "$socket" new-session -d -s "$session" -x 160 -y 40 -c "$2" sh
   keys "$3; echo status=\$?" Enter
 }
 
@@ -84,6 +86,17 @@ key_not_echoed() {  # the line after the usage text is the count, nothing else
 }
 check "the key is not echoed" key_not_echoed
 check "the default table" cmp "$work/key/exmaple.csv" "$golden/example.csv"
+
+# Names in Chinese print as those characters in the console.
+folder=$(printf '\350\202\241\347\245\250')  # "stocks"
+stem=$(printf '\346\227\245\347\272\277')    # "day line"
+mkdir -p "$work/names/$folder"
+cp "$examples/example.day" "$work/names/$folder/$stem.day"
+run names "$work/names" "wine '$exe' $folder/$stem.day"
+check "converts the Chinese name" wait_until finished
+check "prints the Chinese name" on_screen "$folder/$stem.day"
+check "the table beside it" \
+  cmp "$work/names/$folder/$stem.csv" "$golden/example.csv"
 
 echo "wine console: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

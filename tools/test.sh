@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON -DREADZEMLO_TESTS=OFF \
   -DREADZEMLO_BENCH=OFF
-cmake --build build-windows -j"$jobs" --target ReadZemlo
+cmake --build build-windows -j"$jobs" --target ReadZemlo windows_path_test
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_WINDOWS_EXE="$PWD/build-windows/ReadZemlo.exe"
