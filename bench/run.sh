@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 sh tools/setup.sh bench
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
-python3 bench/run_bench.py build "${1:-7}"
+python3 bench/run_bench.py build "$@"
 build/format_bench --benchmark_min_time=0.5

@@ -1,27 +1,28 @@
 #!/usr/bin/env python3
-"""End-to-end speed of ReadZemlo against a straightforward stdio converter.
+"""End-to-end speed of ReadZemlo against its floor and a stdio converter.
 
-Generates the inputs with daygen, then for each workload runs, alternating,
-ReadZemlo, the stdio baseline and `cat` of the finished CSV bytes (the floor:
-reading and writing that many bytes and nothing else), and reports medians.
-Every run writes new files: outputs of the run before are removed, untimed.
+The floor is writing the finished CSV bytes into place with no formatting at
+all: `cat` of the finished table into a file, or `cp` of the finished tables
+over earlier copies. Every program overwrites the outputs its previous run
+left, as a user's rerun does. The runs alternate, and each figure is the
+median of ROUNDS.
 
-    run_bench.py BUILD_DIR [ROUNDS]
+    run_bench.py BUILD_DIR [ROUNDS] [--one-core] [--against OTHER_READZEMLO]
+
+--one-core runs every program under `taskset -c 0`; --against adds another
+ReadZemlo binary (an earlier build, say) to compare with.
 """
+import argparse
 import os
 import shutil
 import statistics
 import subprocess
-import sys
 import tempfile
 
 
-MEASURE = None  # the measure helper, set in main()
-
-
-def timed(argv, cwd, output="/dev/null"):
+def timed(measure, argv, cwd, output="/dev/null"):
     """(seconds, peak RSS in KiB) of one run, as the measure helper sees it."""
-    p = subprocess.run([MEASURE, "-o", output] + argv, cwd=cwd,
+    p = subprocess.run([measure, "-o", output] + argv, cwd=cwd,
                        stdout=subprocess.PIPE, check=False)
     if p.returncode != 0:
         raise SystemExit("%s failed with status %d" % (argv[0], p.returncode))
@@ -29,69 +30,86 @@ def timed(argv, cwd, output="/dev/null"):
     return float(seconds), int(rss)
 
 
-def remove(directory, names):
-    """Removes earlier outputs, untimed: every run creates its files afresh,
-    so none pays for the page cache an earlier run's file still holds."""
-    for name in names:
-        try:
-            os.remove(os.path.join(directory, name))
-        except FileNotFoundError:
-            pass
+def make_workloads(daygen, work):
+    """(label, input names, floor command) for each workload."""
+    def gen(kind, name, records, seed):
+        subprocess.run([daygen, kind, os.path.join(work, name), str(records),
+                        str(seed)], check=True)
+
+    workloads = []
+    for kind, name, records, seed, label in (
+            ("plain", "plain.day", 1000000, 1, "plain 1,000,000"),
+            ("plain-varied", "plainv.day", 1000000, 1, "plain 1,000,000 varied"),
+            ("hd", "hd.day", 500000, 2, "hd1.0 500,000"),
+            ("hd-varied", "hdv.day", 500000, 2, "hd1.0 500,000 varied")):
+        gen(kind, name, records, seed)
+        csv = name[:-4] + ".csv"
+        workloads.append((label, [name], (["cat", csv], "copy_" + csv)))
+    small = []
+    for i in range(400):
+        name = "s%03d.day" % i
+        gen("plain-varied" if i % 2 else "plain", name, 4000, 100 + i)
+        small.append(name)
+    os.mkdir(os.path.join(work, "copies"))
+    workloads.append(("400 plain files x 4,000", small,
+                      (["cp"] + [n[:-4] + ".csv" for n in small] + ["copies/"],
+                       "/dev/null")))
+    return workloads
 
 
 def main():
-    global MEASURE
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
-    MEASURE = os.path.join(build, "measure")
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-    tool = os.path.join(build, "ReadZemlo")
-    baseline = os.path.join(build, "stdio_baseline")
-    daygen = os.path.join(build, "daygen")
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("rounds", nargs="?", type=int, default=7)
+    parser.add_argument("--one-core", action="store_true")
+    parser.add_argument("--against")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    measure = os.path.join(build, "measure")
+    pin = ["taskset", "-c", "0"] if args.one_core else []
+    programs = [("ReadZemlo", os.path.join(build, "ReadZemlo"))]
+    if args.against:
+        programs.append(("against", os.path.abspath(args.against)))
+    programs.append(("stdio", os.path.join(build, "stdio_baseline")))
+
     work = tempfile.mkdtemp(prefix="readzemlo_bench_", dir=build)
     try:
-        workloads = []
-        subprocess.run([daygen, "plain", os.path.join(work, "plain.day"), "1000000", "1"], check=True)
-        workloads.append(("plain 1,000,000 records", ["plain.day"]))
-        subprocess.run([daygen, "hd", os.path.join(work, "hd.day"), "500000", "2"], check=True)
-        workloads.append(("hd1.0 500,000 records", ["hd.day"]))
-        small = []
-        for i in range(400):
-            name = "s%03d.day" % i
-            subprocess.run([daygen, "plain", os.path.join(work, name), "4000", str(100 + i)], check=True)
-            small.append(name)
-        workloads.append(("400 plain files x 4,000", small))
-
-        print("%-26s %-15s %9s %12s %9s %10s %8s" %
-              ("workload", "program", "median s", "rows/s", "MB/s CSV", "peak RSS", "ratio"))
-        for label, inputs in workloads:
-            rows = sum(os.path.getsize(os.path.join(work, n)) // 32 for n in inputs)
-            csvs = [n[:-4] + ".csv" for n in inputs]
-            times = {"ReadZemlo": [], "stdio": [], "cat": []}
-            rss = {"ReadZemlo": 0, "stdio": 0, "cat": 0}
-            for _ in range(rounds):
-                for program, argv in (("ReadZemlo", [tool] + inputs),
-                                      ("stdio", [baseline] + inputs)):
-                    remove(work, csvs)
-                    t, m = timed(argv, work)
-                    times[program].append(t)
-                    rss[program] = max(rss[program], m)
-                remove(work, ["copy.out"])
-                t, m = timed(["cat"] + csvs, work, os.path.join(work, "copy.out"))
-                times["cat"].append(t)
-                rss["cat"] = max(rss["cat"], m)
-            # The stdio baseline ran last; convert once more so the CSV bytes
-            # counted are ReadZemlo's own.
-            timed([tool] + inputs, work)
-            csv_bytes = sum(os.path.getsize(os.path.join(work, c)) for c in csvs)
-            ours = statistics.median(times["ReadZemlo"])
-            for program in ("ReadZemlo", "stdio", "cat"):
-                med = statistics.median(times[program])
-                ratio = {"ReadZemlo": "1.00", "stdio": "%.2fx" % (med / ours),
-                         "cat": "%.2fx" % (med / ours)}[program]
-                print("%-26s %-15s %9.4f %12.0f %9.1f %7d KiB %8s" %
-                      (label, program, med, rows / med, csv_bytes / med / 1e6,
-                       rss[program], ratio))
-        print("ratio: the program's median time over ReadZemlo's (above 1: ReadZemlo is faster)")
+        workloads = make_workloads(os.path.join(build, "daygen"), work)
+        print("%-26s %-10s %9s %12s %9s %10s %8s" %
+              ("workload", "program", "median s", "rows/s", "MB/s CSV",
+               "peak RSS", "/floor"))
+        for label, inputs, (floor_argv, floor_out) in workloads:
+            rows = sum(os.path.getsize(os.path.join(work, n)) // 32
+                       for n in inputs)
+            # One untimed run of each makes the outputs every timed run
+            # then overwrites.
+            for _, binary in programs:
+                timed(measure, pin + [binary] + inputs, work)
+            floor_path = (os.path.join(work, floor_out)
+                          if floor_out != "/dev/null" else floor_out)
+            timed(measure, pin + floor_argv, work, floor_path)
+            csv_bytes = sum(os.path.getsize(os.path.join(work, n[:-4] + ".csv"))
+                            for n in inputs)
+            names = [name for name, _ in programs] + ["floor"]
+            times = {name: [] for name in names}
+            rss = {name: 0 for name in names}
+            for _ in range(args.rounds):
+                runs = [(name, pin + [binary] + inputs, "/dev/null")
+                        for name, binary in programs]
+                runs.append(("floor", pin + floor_argv, floor_path))
+                for name, argv, out in runs:
+                    t, m = timed(measure, argv, work, out)
+                    times[name].append(t)
+                    rss[name] = max(rss[name], m)
+            floor = statistics.median(times["floor"])
+            for name in names:
+                med = statistics.median(times[name])
+                print("%-26s %-10s %9.4f %12.0f %9.1f %7d KiB %7.2fx" %
+                      (label, name, med, rows / med, csv_bytes / med / 1e6,
+                       rss[name], med / floor))
+        print("/floor: the median time over that of writing the finished "
+              "CSV bytes into place (cat or cp)%s" %
+              (", all on one core" if args.one_core else ""))
     finally:
         shutil.rmtree(work)
 

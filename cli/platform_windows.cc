@@ -33,9 +33,10 @@ struct Locked {
 
 bool IsRemovable(const std::wstring& name) {
   const DWORD attributes = GetFileAttributesW(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                         FILE_ATTRIBUTE_DEVICE));
+  constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY |
+                              FILE_ATTRIBUTE_REPARSE_POINT |
+                              FILE_ATTRIBUTE_DEVICE;
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & kNotAFile);
 }
 
 // Ctrl-C, Ctrl-Break, a closed console window, logoff and shutdown: remove
@@ -183,8 +184,8 @@ void WriteHandle(DWORD which, const std::string& text) {
   size_t done = 0;
   while (done < lines.size()) {
     DWORD written = 0;
-    if (!WriteFile(handle, lines.data() + done,
-                   static_cast<DWORD>(lines.size() - done), &written, nullptr) ||
+    const DWORD size = static_cast<DWORD>(lines.size() - done);
+    if (!WriteFile(handle, lines.data() + done, size, &written, nullptr) ||
         written == 0) {
       return;
     }

@@ -39,7 +39,8 @@ void ExtendedLengthPaths() {
     std::wstring expected;
   } cases[] = {
       {"short relative", L"data.day", L"data.day"},
-      {"short absolute", L"C:\\quotes\\..\\data.day", L"C:\\quotes\\..\\data.day"},
+      {"short absolute", L"C:\\quotes\\..\\data.day",
+       L"C:\\quotes\\..\\data.day"},
       {"relative", deep, extended},
       {"absolute", L"C:\\" + deep, extended},
       {"drive-relative", L"C:" + deep, extended},

@@ -75,8 +75,8 @@ size_t Peek(BlockReader* reader, size_t size, const uint8_t** bytes) {
   return std::min(size, reader->end - reader->begin);
 }
 
-size_t ReadRecord(BlockReader* reader, size_t length, uint8_t* head,
-                  size_t head_size) {
+size_t ReadRecordSlowly(BlockReader* reader, size_t length, uint8_t* head,
+                        size_t head_size) {
   size_t held = reader->end - reader->begin;
   if (held >= length) {  // the common case: the whole record is buffered
     const uint8_t* record = reader->buffer + reader->begin;

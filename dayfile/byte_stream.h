@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace dayfile {
@@ -68,8 +69,19 @@ size_t Peek(BlockReader* reader, size_t size, const uint8_t** bytes);
 // Consumes up to `length` bytes, as one fread of that length would. The first
 // `head_size` of them are copied to `head`; the rest of `head` is zero-filled
 // when fewer came. Returns the count consumed, below `length` only at the end.
-size_t ReadRecord(BlockReader* reader, size_t length, uint8_t* head,
-                  size_t head_size);
+size_t ReadRecordSlowly(BlockReader* reader, size_t length, uint8_t* head,
+                        size_t head_size);
+inline size_t ReadRecord(BlockReader* reader, size_t length, uint8_t* head,
+                         size_t head_size) {
+  // The common case, inline in the converters' loops: a whole record of at
+  // least the head's size is buffered.
+  if (reader->end - reader->begin >= length && length >= head_size) {
+    std::memcpy(head, reader->buffer + reader->begin, head_size);
+    reader->begin += length;
+    return length;
+  }
+  return ReadRecordSlowly(reader, length, head, head_size);
+}
 
 // Collects text in a buffer of `capacity` bytes and hands it to the sink in
 // large writes. After a failed write, `failed` is set and nothing more is

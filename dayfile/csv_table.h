@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dayfile/number_text.h"
+
 namespace dayfile {
 
 // The first line of every table. "Colse" is how stored tables spell it, and
@@ -30,9 +32,21 @@ inline DateParts SplitTradingDate(int64_t date) {
   return {date / 10000, date % 10000 / 100, date % 100};
 }
 
+// Any date outside 0 to 99999999: signed or with a year beyond 9999.
+char* FormatOtherTradingDate(int64_t date, char* dst);
+
 // Writes the date column: year with at least four digits, month and day with
 // at least two, zero-padded after any sign, joined by "/". Returns the end.
-char* FormatTradingDate(int64_t date, char* dst);
+inline char* FormatTradingDate(int64_t date, char* dst) {
+  if (date < 0 || date > 99999999) return FormatOtherTradingDate(date, dst);
+  const unsigned d = static_cast<unsigned>(date);  // every real date
+  dst = WriteTwoDigits(d / 1000000, dst);
+  dst = WriteTwoDigits(d / 10000 % 100, dst);
+  *dst++ = '/';
+  dst = WriteTwoDigits(d / 100 % 100, dst);
+  *dst++ = '/';
+  return WriteTwoDigits(d % 100, dst);
+}
 
 // Ends a row: every line of a table ends in CR LF, on every system.
 inline char* EndRow(char* dst) {

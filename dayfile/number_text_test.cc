@@ -5,6 +5,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "dayfile/packed_decimal.h"
 #include "gtest/gtest.h"
@@ -142,6 +143,28 @@ TEST(NumberTextTest, WholeFloatsMatchReference) {
     float f;
     std::memcpy(&f, &bits, sizeof f);
     check(f);
+  }
+}
+
+// Integers have one trusted text; walk every power-of-ten boundary, where the
+// digit count changes, and the ends of the range.
+TEST(NumberTextTest, IntegersAtEveryDigitCount) {
+  std::vector<int64_t> values = {0, INT64_MAX, INT64_MIN, INT64_MIN + 1};
+  for (int64_t p = 1; p <= INT64_MAX / 10; p *= 10) {
+    for (const int64_t v : {p - 1, p, p + 1, 10 * p - 1, 5 * p, 2 * p + 3}) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  char text[kMaxNumberText];
+  for (const int64_t v : values) {
+    ASSERT_EQ(std::string(text, FormatSigned(v, text)), std::to_string(v));
+  }
+  // Unsigned beyond INT64_MAX, as the amount column may need.
+  for (const uint64_t v : {uint64_t{9223372036854775808u}, UINT64_MAX,
+                           uint64_t{10000000000000000000u},
+                           uint64_t{9999999999999999999u}}) {
+    ASSERT_EQ(std::string(text, FormatScaled(v, 0, text)), std::to_string(v));
   }
 }
 

@@ -185,7 +185,8 @@ class CliTest : public ::testing::Test {
         const int null_fd = open("/dev/null", O_RDONLY);
         dup2(null_fd, 0);
       }
-      for (const int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+      for (const int fd :
+           {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
         if (fd > 2) close(fd);
       }
       if (chdir(dir_.c_str()) != 0) _exit(127);

@@ -3,6 +3,11 @@
 //
 //   daygen plain FILE RECORDS [SEED]   32-byte records, prices in hundredths
 //   daygen hd FILE RECORDS [SEED]      hd1.0 header, a skipped block, records
+//   daygen plain-varied ..., daygen hd-varied ...
+//                                      the same, with amounts from 10^5 to
+//                                      10^10 and volumes from 10^3 to 10^9
+//                                      whose digit counts change from row to
+//                                      row, as in a file of many stocks
 //
 // The same arguments always give the same bytes.
 #include <algorithm>
@@ -72,14 +77,29 @@ bool WriteFile(const char* path, const std::string& bytes) {
   return std::fclose(f) == 0 && ok;
 }
 
-std::string Plain(long records, uint32_t seed) {
+// A number of `lowest` to `highest` decimal digits, each count as likely.
+uint64_t AnyDigits(std::mt19937* random, int lowest, int highest) {
+  const int digits =
+      lowest + static_cast<int>((*random)() % (highest - lowest + 1));
+  uint64_t low = 1;
+  for (int i = 1; i < digits; ++i) low *= 10;
+  const uint64_t span = 9 * low;  // low to 10 * low - 1
+  const uint64_t r = (static_cast<uint64_t>((*random)()) << 32) | (*random)();
+  return low + r % span;
+}
+
+std::string Plain(long records, uint32_t seed, bool varied) {
   Walk walk{std::mt19937(seed)};
   std::string out;
   out.reserve(static_cast<size_t>(records) * 32);
   for (long i = 0; i < records; ++i) {
     const Bar bar = NextBar(&walk);
-    const int32_t volume = static_cast<int32_t>(walk.random() % 5000000);
-    const float amount = static_cast<float>(volume) * bar.close / 100.0f;
+    int32_t volume = static_cast<int32_t>(walk.random() % 5000000);
+    float amount = static_cast<float>(volume) * bar.close / 100.0f;
+    if (varied) {
+      volume = static_cast<int32_t>(AnyDigits(&walk.random, 4, 10) / 10);
+      amount = static_cast<float>(AnyDigits(&walk.random, 6, 11) / 10);
+    }
     out += daybytes::PlainRecord(walk.date, bar.open, bar.high, bar.low,
                                  bar.close, amount, volume);
     walk.NextDay();
@@ -87,7 +107,7 @@ std::string Plain(long records, uint32_t seed) {
   return out;
 }
 
-std::string Hd(long records, uint32_t seed) {
+std::string Hd(long records, uint32_t seed, bool varied) {
   Walk walk{std::mt19937(seed)};
   std::string out = daybytes::HdHeader(static_cast<uint32_t>(records),
                                        16 + kHdRecordLen, kHdRecordLen);
@@ -101,12 +121,21 @@ std::string Hd(long records, uint32_t seed) {
     };
     const uint32_t volume_mantissa = walk.random() % 200000000;
     const uint32_t amount_mantissa = walk.random() % 268435456;
-    const uint32_t words[6] = {
-        price(bar.open), price(bar.high), price(bar.low), price(bar.close),
-        daybytes::Packed(walk.random() % 2 == 0, walk.random() % 4,
-                         amount_mantissa),
-        daybytes::Packed(walk.random() % 4 == 0, walk.random() % 3,
-                         volume_mantissa)};
+    uint32_t amount = daybytes::Packed(walk.random() % 2 == 0,
+                                       walk.random() % 4, amount_mantissa);
+    uint32_t volume = daybytes::Packed(walk.random() % 4 == 0,
+                                       walk.random() % 3, volume_mantissa);
+    if (varied) {  // whole numbers: mantissas of up to 8 digits, scaled up
+      const uint64_t a = AnyDigits(&walk.random, 5, 10);
+      const uint64_t v = AnyDigits(&walk.random, 3, 9);
+      amount = a >= 100000000 ? daybytes::Packed(false, 3, a / 1000)
+                              : daybytes::Packed(false, 0, a);
+      volume = v >= 100000000 ? daybytes::Packed(false, 2, v / 100)
+                              : daybytes::Packed(false, 0, v);
+    }
+    const uint32_t words[6] = {price(bar.open), price(bar.high),
+                               price(bar.low), price(bar.close), amount,
+                               volume};
     out += daybytes::HdRecord(static_cast<int32_t>(walk.date), words,
                               kHdRecordLen);
     walk.NextDay();
@@ -117,17 +146,20 @@ std::string Hd(long records, uint32_t seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4 || argc > 5 ||
-      (std::strcmp(argv[1], "plain") != 0 && std::strcmp(argv[1], "hd") != 0)) {
-    std::fprintf(stderr, "usage: daygen plain|hd FILE RECORDS [SEED]\n");
+  const std::string kind = argc >= 2 ? argv[1] : "";
+  const bool varied = kind == "plain-varied" || kind == "hd-varied";
+  const bool plain = kind == "plain" || kind == "plain-varied";
+  if (argc < 4 || argc > 5 || (!plain && kind != "hd" && kind != "hd-varied")) {
+    std::fprintf(stderr,
+                 "usage: daygen plain|hd|plain-varied|hd-varied FILE RECORDS "
+                 "[SEED]\n");
     return 2;
   }
   const long records = std::strtol(argv[3], nullptr, 10);
   const uint32_t seed =
       argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1;
-  const std::string bytes = std::strcmp(argv[1], "plain") == 0
-                                ? Plain(records, seed)
-                                : Hd(records, seed);
+  const std::string bytes =
+      plain ? Plain(records, seed, varied) : Hd(records, seed, varied);
   if (!WriteFile(argv[2], bytes)) {
     std::fprintf(stderr, "daygen: can't write %s\n", argv[2]);
     return 1;
