@@ -74,6 +74,11 @@ void KeepOutput();
 // link is left alone, and so is what it points to.
 void RemoveOutput();
 
+// Starts `run(arg)` on a thread of its own, with the interrupts left to the
+// main thread; false if no thread can be had. JoinThread waits for it.
+bool StartThread(void (*run)(void*), void* arg, void** thread);
+void JoinThread(void* thread);
+
 // Console text on standard output and standard error.
 void WriteOut(const std::string& text);
 void WriteErr(const std::string& text);

@@ -1,10 +1,13 @@
 // The platform seam on POSIX systems.
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <new>
 
 #include "cli/platform.h"
 
@@ -194,6 +197,42 @@ void RemoveOutput() {
   InterruptsBlocked blocked;
   if (g_output_pending) UnlinkPendingOutput();
   g_output_pending = 0;
+}
+
+namespace {
+
+struct Thread {
+  pthread_t id;
+  void (*run)(void*);
+  void* arg;
+};
+
+extern "C" void* RunThread(void* thread) {
+  auto* t = static_cast<Thread*>(thread);
+  t->run(t->arg);
+  return nullptr;
+}
+
+}  // namespace
+
+bool StartThread(void (*run)(void*), void* arg, void** thread) {
+  auto* t = new (std::nothrow) Thread{pthread_t(), run, arg};
+  if (t == nullptr) return false;
+  // The new thread starts with the interrupts blocked, so their handler
+  // always runs on the main thread.
+  InterruptsBlocked blocked;
+  if (pthread_create(&t->id, nullptr, RunThread, t) != 0) {
+    delete t;
+    return false;
+  }
+  *thread = t;
+  return true;
+}
+
+void JoinThread(void* thread) {
+  auto* t = static_cast<Thread*>(thread);
+  pthread_join(t->id, nullptr);
+  delete t;
 }
 
 void WriteOut(const std::string& text) { WriteAll(STDOUT_FILENO, text); }

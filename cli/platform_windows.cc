@@ -5,6 +5,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <new>
+
 #include "cli/platform.h"
 #include "cli/windows_path.h"
 
@@ -295,6 +297,41 @@ void RemoveOutput() {
   Locked locked;
   if (g_state.pending && g_state.removable) DeleteFileW(g_state.name.c_str());
   g_state.pending = false;
+}
+
+namespace {
+
+struct Thread {
+  HANDLE handle;
+  void (*run)(void*);
+  void* arg;
+};
+
+DWORD WINAPI RunThread(LPVOID thread) {
+  auto* t = static_cast<Thread*>(thread);
+  t->run(t->arg);
+  return 0;
+}
+
+}  // namespace
+
+bool StartThread(void (*run)(void*), void* arg, void** thread) {
+  auto* t = new (std::nothrow) Thread{nullptr, run, arg};
+  if (t == nullptr) return false;
+  t->handle = CreateThread(nullptr, 0, RunThread, t, 0, nullptr);
+  if (t->handle == nullptr) {
+    delete t;
+    return false;
+  }
+  *thread = t;
+  return true;
+}
+
+void JoinThread(void* thread) {
+  auto* t = static_cast<Thread*>(thread);
+  WaitForSingleObject(t->handle, INFINITE);
+  CloseHandle(t->handle);
+  delete t;
 }
 
 void WriteOut(const std::string& text) { WriteHandle(STD_OUTPUT_HANDLE, text); }

@@ -111,6 +111,32 @@ size_t ReadRecordSlowly(BlockReader* reader, size_t length, uint8_t* head,
   return consumed;
 }
 
+size_t ReadBytes(BlockReader* reader, uint8_t* dst, size_t size) {
+  size_t got = std::min(size, reader->end - reader->begin);
+  if (got != 0) std::memcpy(dst, reader->buffer + reader->begin, got);
+  reader->begin += got;
+  while (got < size && !reader->at_end) {
+    const int64_t n =
+        reader->source.read(reader->source.context, dst + got, size - got);
+    if (n <= 0) {
+      reader->at_end = true;
+      reader->failed = n < 0;
+    } else {
+      got += static_cast<size_t>(n);
+    }
+  }
+  return got;
+}
+
+namespace {
+int64_t ReadNothing(void*, uint8_t*, size_t) { return 0; }
+}  // namespace
+
+void StartReaderOver(BlockReader* reader, uint8_t* bytes, size_t size) {
+  *reader = {ByteSource{ReadNothing, nullptr}, bytes, size, 0, size, true,
+             false};
+}
+
 void StartWriter(TextWriter* writer, ByteSink sink, char* buffer,
                  size_t capacity) {
   *writer = {sink, buffer, capacity, 0, false};

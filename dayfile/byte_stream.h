@@ -83,6 +83,15 @@ inline size_t ReadRecord(BlockReader* reader, size_t length, uint8_t* head,
   return ReadRecordSlowly(reader, length, head, head_size);
 }
 
+// Consumes up to `size` bytes into `dst`: first what is buffered, then
+// straight from the source, without the buffer. Returns the count, below
+// `size` only at the end (or on a read error, which sets `failed`).
+size_t ReadBytes(BlockReader* reader, uint8_t* dst, size_t size);
+
+// Starts a reader over `size` bytes already in `bytes`, which is all there
+// is to read.
+void StartReaderOver(BlockReader* reader, uint8_t* bytes, size_t size);
+
 // Collects text in a buffer of `capacity` bytes and hands it to the sink in
 // large writes. After a failed write, `failed` is set and nothing more is
 // written.

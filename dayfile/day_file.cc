@@ -10,7 +10,8 @@ namespace dayfile {
 
 ConvertBuffers MakeConvertBuffers() {
   return {std::vector<uint8_t>(kInputBlockSize),
-          std::vector<char>(kOutputBlockSize)};
+          std::vector<char>(kOutputBlockSize),
+          MakeLaneBuffers(kLaneChunkBytes)};
 }
 
 ConvertResult ConvertDayFile(ByteSource input, uint64_t input_size,
@@ -31,10 +32,12 @@ ConvertResult ConvertDayFile(ByteSource input, uint64_t input_size,
 
   if (HasHdMagic(probe)) {
     ReadRecord(&reader, probed, probe, 0);  // the header is consumed
-    return ConvertHdDayFile(&reader, probe, &writer, console);
+    return ConvertHdDayFile(&reader, probe, input_size, &writer, console,
+                            &buffers->lanes);
   }
   // A plain file has no header: its first bytes are the first record.
-  return ConvertPlainDayFile(&reader, input_size, &writer, console);
+  return ConvertPlainDayFile(&reader, input_size, &writer, console,
+                             &buffers->lanes);
 }
 
 }  // namespace dayfile

@@ -9,6 +9,7 @@
 
 #include "dayfile/byte_stream.h"
 #include "dayfile/csv_table.h"
+#include "dayfile/row_lanes.h"
 
 namespace dayfile {
 
@@ -27,6 +28,7 @@ static_assert(kMinOutputBlockSize >= kMaxRowSize, "a row must fit");
 struct ConvertBuffers {
   std::vector<uint8_t> input;
   std::vector<char> output;
+  LaneBuffers lanes;  // rows on two cores, once lanes.threads is set
 };
 ConvertBuffers MakeConvertBuffers();
 

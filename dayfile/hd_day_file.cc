@@ -40,8 +40,22 @@ char* FormatHdRow(const uint8_t* record, char* dst) {
   return EndRow(dst);
 }
 
+namespace {
+
+void WriteHdRows(BlockReader* input, size_t record_len, TextWriter* output) {
+  uint8_t record[kHdDecodedSize];
+  while (!output->failed &&
+         ReadRecord(input, record_len, record, sizeof record) != 0) {
+    char* row = Reserve(output, kMaxRowSize);
+    Commit(output, FormatHdRow(record, row));
+  }
+}
+
+}  // namespace
+
 ConvertResult ConvertHdDayFile(BlockReader* input, const uint8_t* probe,
-                               TextWriter* output, ByteSink console) {
+                               uint64_t input_size, TextWriter* output,
+                               ByteSink console, LaneBuffers* lanes) {
   const HdHeader header = DecodeHdHeader(probe);
   WriteText(console, "RecordNum=" + std::to_string(header.record_num) +
                          "\nRecordStart=" +
@@ -54,11 +68,10 @@ ConvertResult ConvertHdDayFile(BlockReader* input, const uint8_t* probe,
     return FinishConversion(input, output);
   }
   Append(output, kCsvHeader, kCsvHeaderSize);
-  while (!output->failed &&
-         ReadRecord(input, header.record_len, record, sizeof record) != 0) {
-    char* row = Reserve(output, kMaxRowSize);
-    Commit(output, FormatHdRow(record, row));
-  }
+  const uint64_t before_rows = kHdHeaderSize + uint64_t{header.record_len};
+  WriteRowsInLanes(input, {header.record_len, WriteHdRows},
+                   input_size > before_rows ? input_size - before_rows : 0,
+                   output, lanes);
   return FinishConversion(input, output);
 }
 

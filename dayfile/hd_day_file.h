@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "dayfile/byte_stream.h"
+#include "dayfile/row_lanes.h"
 
 namespace dayfile {
 
@@ -47,8 +48,11 @@ char* FormatHdRow(const uint8_t* record, char* dst);
 // `console`; skips one record's length; then writes the header line and one
 // row per record, the last from a short read, missing bytes zero. When the
 // skipped block is empty (RecordLen 0, or the file ends) nothing is written.
+// `input_size` is the whole file's; the rows go through `lanes` (null: this
+// thread only).
 ConvertResult ConvertHdDayFile(BlockReader* input, const uint8_t* probe,
-                               TextWriter* output, ByteSink console);
+                               uint64_t input_size, TextWriter* output,
+                               ByteSink console, LaneBuffers* lanes);
 
 }  // namespace dayfile
 

@@ -40,17 +40,28 @@ char* FormatDayRow(const DayRecord& record, char* dst) {
   return EndRow(dst);
 }
 
-ConvertResult ConvertPlainDayFile(BlockReader* input, uint64_t input_size,
-                                  TextWriter* output, ByteSink console) {
-  WriteText(console,
-            "iFileLen:" + std::to_string(input_size / kDayRecordSize) + "\n");
-  Append(output, kCsvHeader, kCsvHeaderSize);
+namespace {
+
+void WritePlainRows(BlockReader* input, size_t record_len,
+                    TextWriter* output) {
   uint8_t record[kDayRecordSize];
   while (!output->failed &&
-         ReadRecord(input, kDayRecordSize, record, sizeof record) != 0) {
+         ReadRecord(input, record_len, record, sizeof record) != 0) {
     char* row = Reserve(output, kMaxRowSize);
     Commit(output, FormatDayRow(DecodeDayRecord(record), row));
   }
+}
+
+}  // namespace
+
+ConvertResult ConvertPlainDayFile(BlockReader* input, uint64_t input_size,
+                                  TextWriter* output, ByteSink console,
+                                  LaneBuffers* lanes) {
+  WriteText(console,
+            "iFileLen:" + std::to_string(input_size / kDayRecordSize) + "\n");
+  Append(output, kCsvHeader, kCsvHeaderSize);
+  WriteRowsInLanes(input, {kDayRecordSize, WritePlainRows}, input_size,
+                   output, lanes);
   return FinishConversion(input, output);
 }
 

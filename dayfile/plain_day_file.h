@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "dayfile/byte_stream.h"
+#include "dayfile/row_lanes.h"
 
 namespace dayfile {
 
@@ -41,9 +42,11 @@ char* FormatDayRow(const DayRecord& record, char* dst);
 // Writes the table of a plain day file: the header line and one row per
 // record, the last from a short read if the length is not a multiple of 32,
 // its missing bytes zero. Prints "iFileLen:<records>\n" to `console` first,
-// counting whole records in `input_size` bytes.
+// counting whole records in `input_size` bytes. The rows go through `lanes`
+// (null: this thread only).
 ConvertResult ConvertPlainDayFile(BlockReader* input, uint64_t input_size,
-                                  TextWriter* output, ByteSink console);
+                                  TextWriter* output, ByteSink console,
+                                  LaneBuffers* lanes);
 
 }  // namespace dayfile
 

@@ -1,8 +1,10 @@
-// Runs the day file conversion on bytes in memory, for the unit tests.
+// Runs the day file conversion on bytes in memory, for the unit tests and
+// the fuzzer.
 #ifndef READZEMLO_TESTS_CONVERT_IN_MEMORY_H_
 #define READZEMLO_TESTS_CONVERT_IN_MEMORY_H_
 
 #include <string>
+#include <thread>
 
 #include "dayfile/day_file.h"
 
@@ -30,6 +32,20 @@ inline Converted ConvertBytes(const std::string& bytes,
 inline Converted ConvertBytes(const std::string& bytes) {
   dayfile::ConvertBuffers buffers = dayfile::MakeConvertBuffers();
   return ConvertBytes(bytes, &buffers);
+}
+
+// Second threads for the lanes, from the standard library.
+inline dayfile::ThreadStarter StdThreads() {
+  auto start = [](void (*run)(void*), void* arg, void** thread) {
+    *thread = new std::thread(run, arg);
+    return true;
+  };
+  auto join = [](void* thread) {
+    auto* t = static_cast<std::thread*>(thread);
+    t->join();
+    delete t;
+  };
+  return {start, join};
 }
 
 }  // namespace testing_support
