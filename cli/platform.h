@@ -74,6 +74,10 @@ void KeepOutput();
 // link is left alone, and so is what it points to.
 void RemoveOutput();
 
+// The processors this process may run on (1 when that cannot be told): two
+// threads pay only with two of them.
+int UsableProcessors();
+
 // Starts `run(arg)` on a thread of its own, with the interrupts left to the
 // main thread; false if no thread can be had. JoinThread waits for it.
 bool StartThread(void (*run)(void*), void* arg, void** thread);

@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -214,6 +215,15 @@ extern "C" void* RunThread(void* thread) {
 }
 
 }  // namespace
+
+int UsableProcessors() {
+#if defined(CPU_COUNT)
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
+#endif
+  const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  return online > 0 ? static_cast<int>(online) : 1;
+}
 
 bool StartThread(void (*run)(void*), void* arg, void** thread) {
   auto* t = new (std::nothrow) Thread{pthread_t(), run, arg};

@@ -315,6 +315,16 @@ DWORD WINAPI RunThread(LPVOID thread) {
 
 }  // namespace
 
+int UsableProcessors() {
+  DWORD_PTR process = 0, system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) {
+    return 1;
+  }
+  int count = 0;
+  for (; process != 0; process &= process - 1) ++count;
+  return count > 0 ? count : 1;
+}
+
 bool StartThread(void (*run)(void*), void* arg, void** thread) {
   auto* t = new (std::nothrow) Thread{nullptr, run, arg};
   if (t == nullptr) return false;

@@ -73,7 +73,9 @@ int ConvertDefaultFile(dayfile::ConvertBuffers* buffers) {
 
 int RunReadZemlo(const std::vector<std::string>& args) {
   dayfile::ConvertBuffers buffers = dayfile::MakeConvertBuffers();
-  buffers.lanes.threads = {platform::StartThread, platform::JoinThread};
+  if (platform::UsableProcessors() > 1) {
+    buffers.lanes.threads = {platform::StartThread, platform::JoinThread};
+  }
   if (args.size() < 2) {
     Print("Usage: ReadZemlo day_file(*.day) or \n");
     Print("Using default name:example.day\n");
