@@ -12,8 +12,10 @@
 namespace dayfile {
 namespace {
 
-// Decimals of each value column: four prices, then amount and volume.
-constexpr int kHdDecimals[kHdValueCount] = {2, 2, 2, 2, 0, 0};
+// Decimals of the value columns: four prices, then amount and volume.
+constexpr int kHdPriceCount = 4;
+constexpr int kPriceDecimals = 2;
+constexpr int kWholeDecimals = 0;
 
 }  // namespace
 
@@ -32,10 +34,16 @@ HdHeader DecodeHdHeader(const uint8_t* probe) {
 char* FormatHdRow(const uint8_t* record, char* dst) {
   dst = FormatTradingDate(AsSigned32(DecodeFixed32(record + kHdDateOffset)),
                           dst);
-  for (int i = 0; i < kHdValueCount; ++i) {
+  // Two loops, so that each call's decimals are a constant.
+  for (int i = 0; i < kHdPriceCount; ++i) {
     const uint32_t word = DecodeFixed32(record + kHdValuesOffset + 4 * i);
     *dst++ = ',';
-    dst = FormatPackedDecimal(DecodePackedDecimal(word), kHdDecimals[i], dst);
+    dst = FormatPackedDecimal(DecodePackedDecimal(word), kPriceDecimals, dst);
+  }
+  for (int i = kHdPriceCount; i < kHdValueCount; ++i) {
+    const uint32_t word = DecodeFixed32(record + kHdValuesOffset + 4 * i);
+    *dst++ = ',';
+    dst = FormatPackedDecimal(DecodePackedDecimal(word), kWholeDecimals, dst);
   }
   return EndRow(dst);
 }

@@ -324,13 +324,19 @@ Decimal17 RoundTo17Digits(double value) {
 
 }  // namespace
 
+char* FormatWhole(uint64_t value, char* dst) {
+  return WriteDigitsUniform(value, dst);
+}
+
+char* FormatCents(uint64_t value, char* dst) {
+  dst = WriteDigits(value / 100, dst);
+  *dst++ = '.';
+  return WriteTwoDigits(static_cast<unsigned>(value % 100), dst);
+}
+
 char* FormatScaled(uint64_t value, int decimals, char* dst) {
-  if (decimals <= 0) return WriteDigitsUniform(value, dst);
-  if (decimals == 2) {  // every price
-    dst = WriteDigits(value / 100, dst);
-    *dst++ = '.';
-    return WriteTwoDigits(static_cast<unsigned>(value % 100), dst);
-  }
+  if (decimals <= 0) return FormatWhole(value, dst);
+  if (decimals == 2) return FormatCents(value, dst);  // every price
   dst = WriteDigits(value / kPow10[decimals], dst);
   *dst++ = '.';
   WriteDigitsBackward(value % kPow10[decimals], decimals, dst + decimals);

@@ -49,6 +49,11 @@ char* FormatWholeFloat(float value, char* dst);
 // `value * 10^-decimals` for an exact integer value, e.g. (125, 2) -> "1.25".
 char* FormatScaled(uint64_t value, int decimals, char* dst);
 
+// FormatScaled for the two column kinds: no decimals (amounts and volumes),
+// and two (prices). Small, so that the row formatters can take them inline.
+char* FormatWhole(uint64_t value, char* dst);
+char* FormatCents(uint64_t value, char* dst);
+
 // A decimal integer, as "%lld" prints it.
 char* FormatSigned(int64_t value, char* dst);
 

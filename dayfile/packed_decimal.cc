@@ -51,17 +51,21 @@ double PackedDecimalValue(PackedDecimal value) {
          IntPower(value.fraction ? 0.1 : 10.0, value.exponent);
 }
 
-char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst) {
+namespace {
+
+// The text with `decimals` decimals, `Emit` writing the scaled integer.
+template <typename Emit>
+char* FormatPacked(PackedDecimal value, int decimals, Emit emit, char* dst) {
   const uint64_t m = value.mantissa;
   const int e = value.exponent;
   if (!value.fraction) {
     // m * 10^e is below 2^53, so the double product is this exact integer.
-    return FormatScaled(m * kPow10[e] * kPow10[decimals], decimals, dst);
+    return emit(m * kPow10[e] * kPow10[decimals], dst);
   }
   if (e <= decimals) {
     // The double lies within a few units of the 16th digit of m / 10^e,
     // which already has no more decimals than print: the text is m / 10^e.
-    return FormatScaled(m * kPow10[decimals - e], decimals, dst);
+    return emit(m * kPow10[decimals - e], dst);
   }
   // m / 10^e has more decimals than print. Away from a half of the last
   // printed decimal, the tiny error of the double cannot change the
@@ -71,8 +75,19 @@ char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst) {
   // cannot round below it; from e = 2 on, 0.1^e made by repeated
   // multiplication exceeds 10^-e by more than the product's rounding can
   // take away. tools/exhaustive_check confirms it for every word.
-  return FormatScaled(RoundHalfUp(value.mantissa, e - decimals), decimals,
-                      dst);
+  return emit(RoundHalfUp(value.mantissa, e - decimals), dst);
+}
+
+}  // namespace
+
+char* FormatPackedDecimal(PackedDecimal value, int decimals, char* dst) {
+  // The columns' decimals get the small formatters, the rest the general.
+  if (decimals == 2) return FormatPacked(value, 2, FormatCents, dst);
+  if (decimals == 0) return FormatPacked(value, 0, FormatWhole, dst);
+  auto scaled = [decimals](uint64_t v, char* out) {
+    return FormatScaled(v, decimals, out);
+  };
+  return FormatPacked(value, decimals, scaled, dst);
 }
 
 }  // namespace dayfile

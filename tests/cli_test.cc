@@ -67,6 +67,7 @@ struct Limits {
   bool closed_std = false;  // descriptors 0, 1 and 2 closed, as some
                             // schedulers start programs
   int out_pipe_size = 0;    // the console pipe's capacity, 0 for the default
+  bool nohup = false;       // SIGHUP ignored from the start, as nohup does
 };
 
 // A started binary, with the read ends of its console pipes.
@@ -190,6 +191,7 @@ class CliTest : public ::testing::Test {
         if (fd > 2) close(fd);
       }
       if (chdir(dir_.c_str()) != 0) _exit(127);
+      if (limits.nohup) signal(SIGHUP, SIG_IGN);
       if (limits.file_size >= 0) {
         struct rlimit rl = {static_cast<rlim_t>(limits.file_size),
                             static_cast<rlim_t>(limits.file_size)};
@@ -412,6 +414,22 @@ TEST_F(CliTest, InterruptRemovesThePartialTable) {
     EXPECT_FALSE(Exists(Path("big.csv"))) << sig;
     EXPECT_EQ(Read("small.csv"), kHeader + kRowA) << sig;
   }
+}
+
+// Under nohup, a closed terminal does not stop the run.
+TEST_F(CliTest, HangupIgnoredFromTheStartStaysIgnored) {
+  SKIP_UNDER_WINE("a POSIX signal");
+  Write("big.day", "");
+  ASSERT_EQ(truncate(Path("big.day").c_str(), off_t{1000000} * 32), 0);
+  Limits nohup;
+  nohup.nohup = true;
+  const Child child = Start({"big.day"}, nohup);
+  ASSERT_TRUE(WaitForSize(Path("big.csv"), 1 << 20));
+  kill(child.pid, SIGHUP);
+  const Result r = Collect(child);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(SizeOf(Path("big.csv")),
+            static_cast<off_t>(kHeader.size() + 1000000 * 36));
 }
 
 // `ReadZemlo *.day | head -1`: the console goes away after its first byte,
