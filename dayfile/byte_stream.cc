@@ -31,6 +31,16 @@ bool WriteFile(void* context, const char* data, size_t size) {
   return std::fwrite(data, 1, size, static_cast<std::FILE*>(context)) == size;
 }
 
+// One read of up to `room` bytes into `dst`: the count read, 0 when the
+// source has ended (at_end set, and failed on a read error).
+size_t ReadOnce(BlockReader* reader, uint8_t* dst, size_t room) {
+  const int64_t n = reader->source.read(reader->source.context, dst, room);
+  if (n > 0) return static_cast<size_t>(n);
+  reader->at_end = true;
+  reader->failed = n < 0;
+  return 0;
+}
+
 // Moves the unconsumed bytes to the front and reads until `size` bytes are
 // buffered, the buffer is full, or the source ends.
 void Fill(BlockReader* reader, size_t size) {
@@ -41,15 +51,8 @@ void Fill(BlockReader* reader, size_t size) {
     reader->end = held;
   }
   while (!reader->at_end && reader->end < size) {
-    const int64_t n = reader->source.read(
-        reader->source.context, reader->buffer + reader->end,
-        reader->capacity - reader->end);
-    if (n <= 0) {
-      reader->at_end = true;
-      reader->failed = n < 0;
-    } else {
-      reader->end += static_cast<size_t>(n);
-    }
+    reader->end += ReadOnce(reader, reader->buffer + reader->end,
+                            reader->capacity - reader->end);
   }
 }
 
@@ -116,14 +119,7 @@ size_t ReadBytes(BlockReader* reader, uint8_t* dst, size_t size) {
   if (got != 0) std::memcpy(dst, reader->buffer + reader->begin, got);
   reader->begin += got;
   while (got < size && !reader->at_end) {
-    const int64_t n =
-        reader->source.read(reader->source.context, dst + got, size - got);
-    if (n <= 0) {
-      reader->at_end = true;
-      reader->failed = n < 0;
-    } else {
-      got += static_cast<size_t>(n);
-    }
+    got += ReadOnce(reader, dst + got, size - got);
   }
   return got;
 }
