@@ -73,7 +73,9 @@ int ConvertDefaultFile(dayfile::ConvertBuffers* buffers) {
 
 int RunReadZemlo(const std::vector<std::string>& args) {
   dayfile::ConvertBuffers buffers = dayfile::MakeConvertBuffers();
+  // Lanes, and their memory, only where a second processor can run one.
   if (platform::UsableProcessors() > 1) {
+    buffers.lanes = dayfile::MakeLaneBuffers(dayfile::kLaneChunkBytes);
     buffers.lanes.threads = {platform::StartThread, platform::JoinThread};
   }
   if (args.size() < 2) {

@@ -10,8 +10,7 @@ namespace dayfile {
 
 ConvertBuffers MakeConvertBuffers() {
   return {std::vector<uint8_t>(kInputBlockSize),
-          std::vector<char>(kOutputBlockSize),
-          MakeLaneBuffers(kLaneChunkBytes)};
+          std::vector<char>(kOutputBlockSize), LaneBuffers{}};
 }
 
 ConvertResult ConvertDayFile(ByteSource input, uint64_t input_size,

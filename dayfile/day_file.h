@@ -28,7 +28,8 @@ static_assert(kMinOutputBlockSize >= kMaxRowSize, "a row must fit");
 struct ConvertBuffers {
   std::vector<uint8_t> input;
   std::vector<char> output;
-  LaneBuffers lanes;  // rows on two cores, once lanes.threads is set
+  LaneBuffers lanes;  // none from MakeConvertBuffers: every row on the
+                      // calling thread until the caller sets up lanes
 };
 ConvertBuffers MakeConvertBuffers();
 
