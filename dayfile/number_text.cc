@@ -242,13 +242,13 @@ inline uint64_t EightDigits(uint32_t value) {
   return digits + 0x3030303030303030ull;
 }
 
+char* WriteLongDigits(uint64_t value, char* dst);
+
 // Writes the decimal digits of value; returns the end. May store up to 16
 // bytes from dst, past the digits: callers leave that room. The cost is the
 // same for every value below 10^16: the digit count comes from the bit
 // length, and the digits go out in two fixed-width stores, shifted so that
 // the leading zeros fall away.
-char* WriteLongDigits(uint64_t value, char* dst);
-
 inline char* WriteDigitsUniform(uint64_t value, char* dst) {
   if (value < 100000000) {
     const int count = CountDigits(value);
