@@ -4,13 +4,17 @@
 The floor is writing the finished CSV bytes into place with no formatting at
 all: `cat` of the finished table into a file, or `cp` of the finished tables
 over earlier copies. Every program overwrites the outputs its previous run
-left, as a user's rerun does. The runs alternate, and each figure is the
-median of ROUNDS.
+left, as a user's rerun does: each program runs in a directory of its own
+(links to the same inputs), since the cost of truncating a table depends on
+how long ago it was written and by whom. The runs alternate, and each
+figure is the median of ROUNDS.
 
     run_bench.py BUILD_DIR [ROUNDS] [--one-core] [--against OTHER_READZEMLO]
+                 [--only TEXT]
 
 --one-core runs every program under `taskset -c 0`; --against adds another
-ReadZemlo binary (an earlier build, say) to compare with.
+ReadZemlo binary (an earlier build, say) to compare with; --only keeps the
+workloads whose label contains TEXT.
 """
 import argparse
 import os
@@ -30,8 +34,9 @@ def timed(measure, argv, cwd, output="/dev/null"):
     return float(seconds), int(rss)
 
 
-def make_workloads(daygen, work):
-    """(label, input names, floor command) for each workload."""
+def make_workloads(daygen, work, only):
+    """(label, input names, floor command) for each workload whose label
+    contains `only`."""
     def gen(kind, name, records, seed):
         subprocess.run([daygen, kind, os.path.join(work, name), str(records),
                         str(seed)], check=True)
@@ -42,16 +47,20 @@ def make_workloads(daygen, work):
             ("plain-varied", "plainv.day", 1000000, 1, "plain 1,000,000 varied"),
             ("hd", "hd.day", 500000, 2, "hd1.0 500,000"),
             ("hd-varied", "hdv.day", 500000, 2, "hd1.0 500,000 varied")):
+        if only not in label:
+            continue
         gen(kind, name, records, seed)
         csv = name[:-4] + ".csv"
         workloads.append((label, [name], (["cat", csv], "copy_" + csv)))
+    label = "400 plain files x 4,000"
+    if only not in label:
+        return workloads
     small = []
     for i in range(400):
         name = "s%03d.day" % i
         gen("plain-varied" if i % 2 else "plain", name, 4000, 100 + i)
         small.append(name)
-    os.mkdir(os.path.join(work, "copies"))
-    workloads.append(("400 plain files x 4,000", small,
+    workloads.append((label, small,
                       (["cp"] + [n[:-4] + ".csv" for n in small] + ["copies/"],
                        "/dev/null")))
     return workloads
@@ -63,6 +72,7 @@ def main():
     parser.add_argument("rounds", nargs="?", type=int, default=7)
     parser.add_argument("--one-core", action="store_true")
     parser.add_argument("--against")
+    parser.add_argument("--only", default="")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     measure = os.path.join(build, "measure")
@@ -74,21 +84,33 @@ def main():
 
     work = tempfile.mkdtemp(prefix="readzemlo_bench_", dir=build)
     try:
-        workloads = make_workloads(os.path.join(build, "daygen"), work)
+        workloads = make_workloads(os.path.join(build, "daygen"), work,
+                                   args.only)
+        dirs = {}
+        for name, _ in programs:
+            dirs[name] = os.path.join(work, name)
+            os.mkdir(dirs[name])
+        # The floor copies the tables ReadZemlo made, in a place of its own.
+        dirs["floor"] = dirs["ReadZemlo"]
+        os.mkdir(os.path.join(dirs["floor"], "copies"))
         print("%-26s %-10s %9s %12s %9s %10s %8s" %
               ("workload", "program", "median s", "rows/s", "MB/s CSV",
                "peak RSS", "/floor"))
         for label, inputs, (floor_argv, floor_out) in workloads:
             rows = sum(os.path.getsize(os.path.join(work, n)) // 32
                        for n in inputs)
+            for name, _ in programs:
+                for n in inputs:
+                    os.link(os.path.join(work, n), os.path.join(dirs[name], n))
             # One untimed run of each makes the outputs every timed run
             # then overwrites.
-            for _, binary in programs:
-                timed(measure, pin + [binary] + inputs, work)
-            floor_path = (os.path.join(work, floor_out)
+            for name, binary in programs:
+                timed(measure, pin + [binary] + inputs, dirs[name])
+            floor_path = (os.path.join(dirs["floor"], floor_out)
                           if floor_out != "/dev/null" else floor_out)
-            timed(measure, pin + floor_argv, work, floor_path)
-            csv_bytes = sum(os.path.getsize(os.path.join(work, n[:-4] + ".csv"))
+            timed(measure, pin + floor_argv, dirs["floor"], floor_path)
+            csv_bytes = sum(os.path.getsize(
+                os.path.join(dirs["ReadZemlo"], n[:-4] + ".csv"))
                             for n in inputs)
             names = [name for name, _ in programs] + ["floor"]
             times = {name: [] for name in names}
@@ -98,7 +120,7 @@ def main():
                         for name, binary in programs]
                 runs.append(("floor", pin + floor_argv, floor_path))
                 for name, argv, out in runs:
-                    t, m = timed(measure, argv, work, out)
+                    t, m = timed(measure, argv, dirs[name], out)
                     times[name].append(t)
                     rss[name] = max(rss[name], m)
             floor = statistics.median(times["floor"])

@@ -50,6 +50,10 @@ inline void CloseInput(InputFile* input) {
   input->file = nullptr;
 }
 
+// True when `name` is a regular file (through links), told without opening
+// it: opening a FIFO or a device ahead of its turn could be seen.
+bool IsRegularFile(const std::string& name);
+
 // True when `name` exists and is the file `identity` names, through any
 // link or alias.
 bool IsSameFile(const std::string& name, const FileIdentity& identity);

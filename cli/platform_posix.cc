@@ -164,6 +164,11 @@ bool OpenInput(const std::string& name, InputFile* input) {
   return true;
 }
 
+bool IsRegularFile(const std::string& name) {
+  struct stat st;
+  return stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   struct stat st;
   if (stat(name.c_str(), &st) != 0) return false;

@@ -242,6 +242,16 @@ bool OpenInput(const std::string& name, InputFile* input) {
   return true;
 }
 
+bool IsRegularFile(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(SystemName(name).c_str(), GetFileExInfoStandard,
+                            &data)) {
+    return false;
+  }
+  return (data.dwFileAttributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 bool IsSameFile(const std::string& name, const FileIdentity& identity) {
   HANDLE handle = CreateFileW(
       SystemName(name).c_str(), 0,
