@@ -11,9 +11,36 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace dayfile {
+
+// Working memory is written before it is read, so it is not zeroed when
+// made: zeroing would touch every page of buffers that a small file never
+// reaches, and page faults are most of a short run's cost.
+template <typename T>
+struct UnzeroedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UnzeroedAllocator<U>;
+  };
+  UnzeroedAllocator() = default;
+  template <typename U>
+  UnzeroedAllocator(const UnzeroedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using ByteBuffer = std::vector<uint8_t, UnzeroedAllocator<uint8_t>>;
+using TextBuffer = std::vector<char, UnzeroedAllocator<char>>;
 
 struct ByteSource {
   // Reads up to `size` bytes into `dst`: the count read, 0 at the end, or -1

@@ -9,8 +9,8 @@
 namespace dayfile {
 
 ConvertBuffers MakeConvertBuffers() {
-  return {std::vector<uint8_t>(kInputBlockSize),
-          std::vector<char>(kOutputBlockSize), LaneBuffers{}};
+  return {ByteBuffer(kInputBlockSize), TextBuffer(kOutputBlockSize),
+          LaneBuffers{}};
 }
 
 ConvertResult ConvertDayFile(ByteSource input, uint64_t input_size,

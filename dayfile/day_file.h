@@ -26,8 +26,8 @@ static_assert(kMinOutputBlockSize >= kMaxRowSize, "a row must fit");
 // Working memory, made once and reused for every file of a run; any sizes
 // from the minimums up work.
 struct ConvertBuffers {
-  std::vector<uint8_t> input;
-  std::vector<char> output;
+  ByteBuffer input;
+  TextBuffer output;
   LaneBuffers lanes;  // none from MakeConvertBuffers: every row on the
                       // calling thread until the caller sets up lanes
 };

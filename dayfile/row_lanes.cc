@@ -47,8 +47,8 @@ bool WriteInTurn(void* context, const char* data, size_t size) {
 }
 
 void RunLane(Lanes* lanes, int lane) {
-  std::vector<uint8_t>& input = lanes->buffers->input[lane];
-  std::vector<char>& output = lanes->buffers->output[lane];
+  ByteBuffer& input = lanes->buffers->input[lane];
+  TextBuffer& output = lanes->buffers->output[lane];
   for (uint64_t chunk = static_cast<uint64_t>(lane);; chunk += 2) {
     size_t got;
     {

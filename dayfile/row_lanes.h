@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "dayfile/byte_stream.h"
 
@@ -35,8 +34,8 @@ struct ThreadStarter {
 // second thread; without `threads.start`, every table stays on one thread.
 struct LaneBuffers {
   ThreadStarter threads;
-  std::vector<uint8_t> input[2];
-  std::vector<char> output[2];
+  ByteBuffer input[2];
+  TextBuffer output[2];
 };
 
 // The chunk that pays: far more rows than a hand-over between the lanes

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static dayfile::ConvertBuffers normal = dayfile::MakeConvertBuffers();
   // The smallest buffers allowed put a block boundary inside most records.
   static dayfile::ConvertBuffers tiny = {
-      std::vector<uint8_t>(dayfile::kMinInputBlockSize),
-      std::vector<char>(dayfile::kMinOutputBlockSize), dayfile::LaneBuffers{}};
+      dayfile::ByteBuffer(dayfile::kMinInputBlockSize),
+      dayfile::TextBuffer(dayfile::kMinOutputBlockSize), dayfile::LaneBuffers{}};
   static dayfile::ConvertBuffers laned = LanedBuffers();
   const Output a = Convert(data, size, &normal);
   const Output b = Convert(data, size, &tiny);
