@@ -39,13 +39,16 @@ char* FormatOtherTradingDate(int64_t date, char* dst);
 // at least two, zero-padded after any sign, joined by "/". Returns the end.
 inline char* FormatTradingDate(int64_t date, char* dst) {
   if (date < 0 || date > 99999999) return FormatOtherTradingDate(date, dst);
-  const unsigned d = static_cast<unsigned>(date);  // every real date
-  dst = WriteTwoDigits(d / 1000000, dst);
-  dst = WriteTwoDigits(d / 10000 % 100, dst);
-  *dst++ = '/';
-  dst = WriteTwoDigits(d / 100 % 100, dst);
-  *dst++ = '/';
-  return WriteTwoDigits(d % 100, dst);
+  // Every real date: its eight digits at once, then "YYYY/MM/" in one
+  // store and "DD" after it.
+  const uint64_t digits = EightDigits(static_cast<uint32_t>(date));
+  StoreEight((digits & 0xFFFFFFFFull) | (uint64_t{'/'} << 32) |
+                 ((digits & 0x0000FFFF00000000ull) << 8) |
+                 (uint64_t{'/'} << 56),
+             dst);
+  dst[8] = static_cast<char>(digits >> 48);
+  dst[9] = static_cast<char>(digits >> 56);
+  return dst + 10;
 }
 
 // Ends a row: every line of a table ends in CR LF, on every system.

@@ -219,29 +219,6 @@ char* WriteDigits(uint64_t value, char* dst) {
   return WriteFour(low % 10000, WriteFour(low / 10000, dst));
 }
 
-// Stores eight bytes at dst, the lowest byte of `bytes` first.
-inline void StoreEight(uint64_t bytes, char* dst) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  bytes = __builtin_bswap64(bytes);
-#endif
-  std::memcpy(dst, &bytes, sizeof bytes);
-}
-
-// The eight decimal digits of value (below 10^8), zero-padded, as ASCII in
-// the bytes of the result, the first digit lowest. Every step works on all
-// lanes at once, with no branch: halves of four digits in 32-bit lanes,
-// pairs in 16-bit lanes, digits in bytes. x / 100 is x * 5243 >> 19 below
-// 43699, and x / 10 is x * 103 >> 10 below 179; no product leaves its lane.
-inline uint64_t EightDigits(uint32_t value) {
-  const uint64_t halves =
-      (value / 10000) | (static_cast<uint64_t>(value % 10000) << 32);
-  const uint64_t hundreds = ((halves * 5243) >> 19) & 0x0000007F0000007Full;
-  const uint64_t pairs = hundreds | ((halves - hundreds * 100) << 16);
-  const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;
-  const uint64_t digits = tens | ((pairs - tens * 10) << 8);
-  return digits + 0x3030303030303030ull;
-}
-
 char* WriteLongDigits(uint64_t value, char* dst);
 
 // Writes the decimal digits of value; returns the end. May store up to 16

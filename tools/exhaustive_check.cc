@@ -5,8 +5,11 @@
 //   exhaustive_check hundredths   every uint32 n: n / 100.0 with 2 decimals
 //   exhaustive_check floats       every float amount with 0 decimals
 //   exhaustive_check packed       every packed word with 0 and 2 decimals
+//   exhaustive_check dates        every date of the fast date path, and past
+//                                 its ends, against the general date path
 //
-// Each takes minutes on two cores; prints the count checked and any mismatch.
+// Each takes minutes on two cores (dates: seconds); prints the count checked
+// and any mismatch.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "dayfile/csv_table.h"
 #include "dayfile/number_text.h"
 #include "dayfile/packed_decimal.h"
 
@@ -90,8 +94,20 @@ int main(int argc, char** argv) {
       }
       return true;
     });
+  } else if (what == "dates") {
+    // Every date from -10^6 to 10^8 + 10^6: the fast path's whole domain,
+    // with margins on both sides.
+    const int64_t first = -1000000;
+    checked = 100000000 + 2000000;
+    failures = Sweep(0, checked, [first](uint64_t i) {
+      const int64_t date = first + static_cast<int64_t>(i);
+      char a[dayfile::kMaxRowSize], b[dayfile::kMaxRowSize];
+      return Same("date", i, a, dayfile::FormatTradingDate(date, a), b,
+                  dayfile::FormatOtherTradingDate(date, b));
+    });
   } else {
-    std::fprintf(stderr, "usage: exhaustive_check hundredths|floats|packed\n");
+    std::fprintf(stderr,
+                 "usage: exhaustive_check hundredths|floats|packed|dates\n");
     return 2;
   }
   std::printf("%s: %llu values checked, %llu mismatches\n", what.c_str(),
