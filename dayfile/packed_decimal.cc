@@ -9,23 +9,33 @@ namespace {
 constexpr uint32_t kPow10[8] = {1,      10,      100,      1000,
                                 10000, 100000, 1000000, 10000000};
 
-// m / kUnit rounded half up. A constant divisor compiles to a multiply; a
-// divisor from a table would not.
-template <uint32_t kUnit>
-uint64_t RoundToUnit(uint32_t m) {
-  return m / kUnit + (m % kUnit >= kUnit / 2 ? 1 : 0);
+// Division by 10^k as a multiply and a shift: floor(n / d) is
+// n * ceil(2^s / d) >> s for every n below 2^29 when s is 29 plus the bits
+// of d, since the reciprocal is then too large by less than 2^-29 of it.
+struct Divisor {
+  uint64_t reciprocal;
+  int shift;
+  uint32_t half;
+};
+
+constexpr Divisor MakeDivisor(uint32_t d) {
+  int bits = 0;
+  while ((uint64_t{1} << bits) < d) ++bits;
+  const int shift = 29 + bits;
+  return {((uint64_t{1} << shift) + d - 1) / d, shift, d / 2};
 }
 
+constexpr Divisor kDivisors[8] = {
+    MakeDivisor(kPow10[0]), MakeDivisor(kPow10[1]), MakeDivisor(kPow10[2]),
+    MakeDivisor(kPow10[3]), MakeDivisor(kPow10[4]), MakeDivisor(kPow10[5]),
+    MakeDivisor(kPow10[6]), MakeDivisor(kPow10[7])};
+
+// m / 10^digits (digits 0 to 7) rounded half up: floor of (m plus half the
+// divisor) over it. The sum stays below 2^29, and a table takes the place of
+// a branch on the digits.
 uint64_t RoundHalfUp(uint32_t m, int digits) {
-  switch (digits) {
-    case 1: return RoundToUnit<10>(m);
-    case 2: return RoundToUnit<100>(m);
-    case 3: return RoundToUnit<1000>(m);
-    case 4: return RoundToUnit<10000>(m);
-    case 5: return RoundToUnit<100000>(m);
-    case 6: return RoundToUnit<1000000>(m);
-    default: return RoundToUnit<10000000>(m);
-  }
+  const Divisor& d = kDivisors[digits];
+  return (static_cast<uint64_t>(m + d.half) * d.reciprocal) >> d.shift;
 }
 
 }  // namespace
