@@ -96,9 +96,12 @@ void StopReadAhead(ReadAhead* ahead) {
   ahead->running = false;
 }
 
-bool StandsFor(const PreparedTable& table, const platform::InputFile& input) {
+bool StandsFor(const PreparedTable& table, const platform::InputFile& input,
+               const std::string& made_before) {
   return table.whole && table.identity == input.identity &&
-         table.size == input.size;
+         table.size == input.size &&
+         (made_before.empty() ||
+          !platform::IsSameFile(made_before, input.identity));
 }
 
 }  // namespace cli

@@ -63,8 +63,10 @@ const PreparedTable* TakeReadAhead(ReadAhead* ahead);
 void StopReadAhead(ReadAhead* ahead);
 
 // True when `table` may stand for converting `input` now: made whole from
-// the same file at the same size.
-bool StandsFor(const PreparedTable& table, const platform::InputFile& input);
+// the same file at the same size, and that file is not the table named
+// `made_before` (empty for none), written while it was read.
+bool StandsFor(const PreparedTable& table, const platform::InputFile& input,
+               const std::string& made_before);
 
 }  // namespace cli
 

@@ -108,10 +108,7 @@ int ConvertEach(const std::vector<std::string>& args, ReadAhead* ahead,
       made_before.clear();
       continue;
     }
-    if (prepared != nullptr &&
-        (!StandsFor(*prepared, input) ||
-         (!made_before.empty() &&
-          platform::IsSameFile(made_before, input.identity)))) {
+    if (prepared != nullptr && !StandsFor(*prepared, input, made_before)) {
       prepared = nullptr;
     }
     const Next next = ConvertInto(input_name, &input, output_name,
@@ -127,8 +124,9 @@ int ConvertEach(const std::vector<std::string>& args, ReadAhead* ahead,
 
 int RunReadZemlo(const std::vector<std::string>& args) {
   dayfile::ConvertBuffers buffers = dayfile::MakeConvertBuffers();
+  const bool two_processors = platform::UsableProcessors() > 1;
   // Lanes, and their memory, only where a second processor can run one.
-  if (platform::UsableProcessors() > 1) {
+  if (two_processors) {
     buffers.lanes = dayfile::MakeLaneBuffers(dayfile::kLaneChunkBytes);
     buffers.lanes.threads = {platform::StartThread, platform::JoinThread};
   }
@@ -141,8 +139,8 @@ int RunReadZemlo(const std::vector<std::string>& args) {
   // With a second processor, each next input is read and converted while
   // the table before it is written.
   ReadAhead ahead;
-  const bool reading_ahead = platform::UsableProcessors() > 1 &&
-                             args.size() > 2 && StartReadAhead(&ahead);
+  const bool reading_ahead =
+      two_processors && args.size() > 2 && StartReadAhead(&ahead);
   const int status =
       ConvertEach(args, reading_ahead ? &ahead : nullptr, &buffers);
   StopReadAhead(&ahead);
