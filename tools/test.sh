@@ -2,7 +2,7 @@
 # Sets up, builds with warnings as errors, and runs every test: on the
 # release build (and its end-to-end tests again on the Windows build, under
 # Wine; then the packages), once more under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the fuzzers for a bounded time.
+# again under ThreadSanitizer, then the fuzzers for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh test
@@ -26,6 +26,14 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DREADZEMLO_WERROR=ON \
   -DREADZEMLO_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
+
+# The second threads (the lanes of a long table, the read-ahead of the next
+# small input) under ThreadSanitizer.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DREADZEMLO_WERROR=ON -DREADZEMLO_TSAN=ON -DREADZEMLO_BENCH=OFF
+cmake --build build-tsan -j"$jobs"
+TSAN_OPTIONS=halt_on_error=1 \
+  ctest --test-dir build-tsan --output-on-failure --no-tests=error -j"$jobs"
 
 # Replays the fuzzers' seed corpus, then fuzzes each target for 40 seconds.
 sh tools/fuzz.sh 40
